@@ -1,0 +1,20 @@
+# Installs the framework library as a CMake package: find_package(Varkesh) gives Varkesh::crypto.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(VARKESH_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Varkesh)
+
+install(TARGETS varkesh_crypto EXPORT VarkeshTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/crypto/
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/varkesh/crypto
+        FILES_MATCHING PATTERN "*.h")
+install(TARGETS varkesh RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(EXPORT VarkeshTargets NAMESPACE Varkesh:: DESTINATION ${VARKESH_CMAKE_DIR})
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/VarkeshConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/VarkeshConfig.cmake INSTALL_DESTINATION ${VARKESH_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/VarkeshConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/VarkeshConfig.cmake ${PROJECT_BINARY_DIR}/VarkeshConfigVersion.cmake
+        DESTINATION ${VARKESH_CMAKE_DIR})

@@ -1,0 +1,177 @@
+// The Hash life cycle and the feeding operations, on a real hash and on the bare base class.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "crypto/detail/hex.h"
+#include "crypto/md5.h"
+#include "crypto/registry.h"
+
+namespace varkesh::test {
+namespace {
+
+// Delivers the bytes of `data` in reads of at most `max_read` bytes; counts the reads.
+class ChoppyReader final : public ByteReader {
+ public:
+  ChoppyReader(std::string data, size_t max_read) : data_(std::move(data)), max_read_(max_read) {}
+
+  size_t Read(uint8_t* buffer, size_t count) override {
+    ++reads;
+    const size_t n = std::min({count, max_read_, data_.size() - pos_});
+    std::copy_n(data_.data() + pos_, n, buffer);
+    pos_ += n;
+    return n;
+  }
+
+  int reads = 0;
+
+ private:
+  std::string data_;
+  size_t max_read_;
+  size_t pos_ = 0;
+};
+
+std::string Md5Hex(std::string_view message) {
+  Md5 md5;
+  md5.Init();
+  md5.UpdateText(message);
+  uint8_t digest[16];
+  md5.Final(digest);
+  return detail::ToHex(digest, sizeof(digest));
+}
+
+TEST(HashLifeCycle, RefusesDataWhileIdle) {
+  Md5 md5;
+  uint8_t digest[16];
+  const auto expect_refused = [](auto&& call) {
+    try {
+      call();
+      FAIL() << "expected HashError";
+    } catch (const HashError& e) {
+      EXPECT_STREQ(e.what(), "Hash not initialized");
+    }
+  };
+  expect_refused([&] { md5.Update(digest, 0); });
+  expect_refused([&] { md5.Final(digest); });
+  md5.Init();
+  md5.Final(digest);
+  EXPECT_FALSE(md5.Initialized());
+  expect_refused([&] { md5.Final(digest); });  // Final twice
+  expect_refused([&] { md5.UpdateText(""); });
+  md5.Init();
+  md5.Wipe();
+  expect_refused([&] { md5.Final(digest); });
+  // Init again makes it usable, and Init discards a digest in progress.
+  md5.Init();
+  md5.UpdateText("discarded");
+  md5.Init();
+  md5.UpdateText("abc");
+  md5.Final(digest);
+  EXPECT_EQ(detail::ToHex(digest, 16), Md5Hex("abc"));
+}
+
+TEST(HashLifeCycle, IdentityWithAndWithoutAnInstance) {
+  const Md5 md5;
+  EXPECT_EQ(Md5::ClassId(), 16);
+  EXPECT_EQ(md5.Id(), 16);
+  EXPECT_EQ(md5.Algorithm(), "MD5");
+  EXPECT_EQ(md5.HashSize(), 128);
+  EXPECT_EQ(&md5.Class(), &HashClassOf<Md5>());
+  EXPECT_TRUE(Md5::KnownAnswerTest());
+}
+
+TEST(HashLifeCycle, BareBaseClassAcceptsEverythingAndDoesNothing) {
+  Hash hash;
+  EXPECT_EQ(hash.Id(), -1);
+  EXPECT_EQ(hash.Algorithm(), "");
+  EXPECT_EQ(hash.HashSize(), -1);
+  EXPECT_FALSE(Hash::KnownAnswerTest());
+  uint8_t buffer[4] = {1, 2, 3, 4};
+  hash.Update(buffer, 4);
+  hash.Init();
+  hash.Final(buffer);
+  EXPECT_EQ(detail::ToHex(buffer, 4), "01020304");
+  EXPECT_FALSE(hash.Initialized());
+}
+
+TEST(HashFromStream, ShortReadsFeedOnlyWhatArrived) {
+  const std::string data(20000, 'x');
+
+  struct Case {
+    uint64_t size;
+    size_t max_read;
+    int reads;
+    size_t hashed;
+  };
+
+  for (const Case c : {
+           Case{20000, 8192, 3, 20000},  // two full chunks and a rest
+           Case{20000, 1000, 3, 3000},   // every read short
+           Case{30000, 8192, 4, 20000},  // the stream ends early: the later reads give 0
+           Case{8192, 8192, 1, 8192},    // exactly one chunk, no rest
+           Case{0, 8192, 0, 0},          // size 0: no read at all
+       }) {
+    ChoppyReader reader(data, c.max_read);
+    Md5 md5;
+    md5.Init();
+    md5.UpdateFromStream(reader, c.size);
+    uint8_t digest[16];
+    md5.Final(digest);
+    EXPECT_EQ(reader.reads, c.reads) << c.size << "/" << c.max_read;
+    EXPECT_EQ(detail::ToHex(digest, 16), Md5Hex(data.substr(0, c.hashed)))
+        << c.size << "/" << c.max_read;
+  }
+}
+
+TEST(HashFromStream, SizeZeroOnAnIdleHashDoesNotRaise) {
+  ChoppyReader reader("", 1);
+  Md5 md5;
+  EXPECT_NO_THROW(md5.UpdateFromStream(reader, 0));
+  EXPECT_THROW(md5.UpdateFromStream(reader, 1), HashError);
+}
+
+TEST(HashFromStream, ReadErrorPropagatesAndLeavesTheHashRunning) {
+  class FailingReader final : public ByteReader {
+   public:
+    size_t Read(uint8_t* buffer, size_t count) override {
+      if (calls++ == 1)
+        throw std::runtime_error("disk gone");
+      std::fill_n(buffer, count, uint8_t{'x'});
+      return count;
+    }
+
+    int calls = 0;
+  } reader;
+
+  Md5 md5;
+  md5.Init();
+  EXPECT_THROW(md5.UpdateFromStream(reader, 3 * kStreamChunk), std::runtime_error);
+  EXPECT_TRUE(md5.Initialized());
+  uint8_t digest[16];
+  md5.Final(digest);
+  EXPECT_EQ(detail::ToHex(digest, 16), Md5Hex(std::string(kStreamChunk, 'x')));
+}
+
+// Sizes are 64-bit: one Update over more than 4 GiB must not be cut to its low 32 bits. The
+// buffer is untouched anonymous memory, so every page is the shared zero page and costs no RSS.
+TEST(HashLargeInput, OneUpdateBeyondFourGibibytes) {
+  if constexpr (sizeof(size_t) < 8)
+    GTEST_SKIP() << "needs 64-bit sizes";
+  const size_t size = (size_t{4} << 30) + (size_t{1} << 20);
+  void* zeros = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(zeros, MAP_FAILED);
+  Md5 md5;
+  md5.Init();
+  md5.Update(static_cast<const uint8_t*>(zeros), size);
+  uint8_t digest[16];
+  md5.Final(digest);
+  munmap(zeros, size);
+  // md5sum of head -c 4296015872 /dev/zero
+  EXPECT_EQ(detail::ToHex(digest, 16), "BB5F534251D9B95AD40B14D16F88F709");
+}
+
+}  // namespace
+}  // namespace varkesh::test
