@@ -75,6 +75,52 @@ INSTANTIATE_TEST_SUITE_P(Vectors,
                          RecordName);
 
 // ---------------------------------------------------------------------------------------------
+// Block ciphers, one block: [Class name]  Key, In, Out, optional KeyBits (default: all of Key).
+// Also decrypts back, works in place, and refuses after Wipe.
+
+class BlockVectors : public testing::TestWithParam<VectorRecord> {};
+
+TEST_P(BlockVectors, OneBlock) {
+  const VectorRecord& record = GetParam();
+  const CipherEntry* entry = FindCipher(record.section);
+  ASSERT_NE(entry, nullptr) << record;
+  if (entry->cls == nullptr)
+    GTEST_SKIP() << record.section << " is not built";
+  const std::unique_ptr<Cipher> cipher = entry->cls->create();
+  auto& block_cipher = dynamic_cast<BlockCipher&>(*cipher);
+
+  const std::vector<uint8_t> key = record.Bytes("Key");
+  const std::vector<uint8_t> in = record.Bytes("In");
+  const std::vector<uint8_t> expected = record.Bytes("Out");
+  const auto key_bits =
+      static_cast<uint32_t>(record.Has("KeyBits") ? record.Number("KeyBits") : key.size() * 8);
+  ASSERT_EQ(in.size() * 8, static_cast<size_t>(block_cipher.BlockSize())) << record;
+
+  block_cipher.Init(key.data(), key_bits);
+  std::vector<uint8_t> out(in.size());
+  block_cipher.EncryptBlock(in.data(), out.data());
+  EXPECT_EQ(out, expected) << record << " encrypt";
+  block_cipher.DecryptBlock(expected.data(), out.data());
+  EXPECT_EQ(out, in) << record << " decrypt";
+
+  out = in;
+  block_cipher.EncryptBlock(out.data(), out.data());
+  EXPECT_EQ(out, expected) << record << " encrypt in place";
+  block_cipher.DecryptBlock(out.data(), out.data());
+  EXPECT_EQ(out, in) << record << " decrypt in place";
+
+  block_cipher.Wipe();
+  EXPECT_THROW(block_cipher.EncryptBlock(in.data(), out.data()), BlockCipherError);
+  EXPECT_THROW(block_cipher.DecryptBlock(in.data(), out.data()), BlockCipherError);
+}
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BlockVectors);
+INSTANTIATE_TEST_SUITE_P(Vectors,
+                         BlockVectors,
+                         testing::ValuesIn(LoadVectors("block", {"Key", "In", "Out"}, {"KeyBits"})),
+                         RecordName);
+
+// ---------------------------------------------------------------------------------------------
 // Base64: [Encode] checks both directions, [Decode] only decoding.
 
 class Base64Vectors : public testing::TestWithParam<VectorRecord> {};
