@@ -1,6 +1,7 @@
 // varkesh: reads and writes the plug-in's formats from the command line.
 #include <CLI/CLI.hpp>
 #include <exception>
+#include <vector>
 
 #include "cli/commands.h"
 #include "crypto/framework.h"
@@ -21,15 +22,54 @@ int main(int argc, char** argv) {
   hash_cmd->add_option("files", hash.files, "Files to hash; - is standard input")
       ->excludes(text_opt);
 
+  CipherOptions encrypt, decrypt;
+  decrypt.encrypt = false;
+  std::vector<CLI::Option*> text_options;
+  const auto add_cipher_command = [&](const char* name, const char* help, CipherOptions& o) {
+    CLI::App* cmd = app.add_subcommand(name, help);
+    cmd->add_option("-c,--cipher", o.cipher,
+                    "Cipher by index (0-18) or name: blowfish cast128 cast256 des 3des ice "
+                    "thinice ice2 idea mars misty1 rc2 rc4 rc5 rc6 rijndael serpent tea twofish")
+        ->capture_default_str();
+    cmd->add_option("-k,--key-hash", o.key_hash,
+                    "Hash that turns the pass phrase into the key, by index (0-9) or name: haval "
+                    "md4 md5 rmd128 rmd160 sha1 sha256 sha384 sha512 tiger")
+        ->capture_default_str();
+    CLI::Option* env = cmd->add_option("--passphrase-env", o.passphrase_env,
+                                       "Take the pass phrase from this environment variable");
+    cmd->add_option("--passphrase-file", o.passphrase_file,
+                    "Take the pass phrase from the first line of this file")
+        ->excludes(env);
+    CLI::Option* text =
+        cmd->add_option("--text", o.text,
+                        "Work on this text in the string format (Base64); - reads standard input");
+    cmd->add_option("input", o.input, "Input file in the file format; - or nothing: standard input")
+        ->excludes(text);
+    cmd->add_option("output", o.output, "Output file; - or nothing: standard output")
+        ->excludes(text);
+    cmd->footer(
+        "Without a pass phrase option, the pass phrase is asked for on the terminal without echo.");
+    text_options.push_back(text);
+    return cmd;
+  };
+  CLI::App* encrypt_cmd = add_cipher_command("encrypt", "Encrypt a text or a file", encrypt);
+  CLI::App* decrypt_cmd = add_cipher_command("decrypt", "Decrypt a text or a file", decrypt);
+
   app.add_subcommand("selftest", "Run the known-answer test of every hash and cipher");
   app.add_subcommand("algorithms", "List the hashes and ciphers with their indices and sizes");
 
   CLI11_PARSE(app, argc, argv);
   hash.has_text = text_opt->count() != 0;
+  encrypt.has_text = text_options[0]->count() != 0;
+  decrypt.has_text = text_options[1]->count() != 0;
 
   try {
     if (hash_cmd->parsed())
       return RunHash(hash);
+    if (encrypt_cmd->parsed())
+      return RunCipher(encrypt);
+    if (decrypt_cmd->parsed())
+      return RunCipher(decrypt);
     if (app.got_subcommand("selftest"))
       return RunSelfTest();
     if (app.got_subcommand("algorithms"))
