@@ -24,8 +24,15 @@ struct Result {
 
 std::string Quote(const std::string& arg) {
   std::string quoted = "'";
-  for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  for (const char c : arg) {
+    if (c == '\'') {
+      quoted.append("'\\''");
+    } else {
+      quoted.push_back(c);
+    }
+  }
+  quoted.push_back('\'');
+  return quoted;
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -55,7 +62,10 @@ class Cli : public testing::Test {
     WriteFile(dir_ / "stdin", input);
     std::string command =
         "cd " + Quote(dir_.string()) + " && VARKESH_PASS=secret " + Quote(VARKESH_CLI);
-    for (const std::string& arg : args) command += " " + Quote(arg);
+    for (const std::string& arg : args) {
+      command.push_back(' ');
+      command.append(Quote(arg));
+    }
     command += " <stdin >stdout 2>stderr";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "stdout"),

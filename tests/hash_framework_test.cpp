@@ -44,7 +44,7 @@ std::string Md5Hex(std::string_view message) {
 
 TEST(HashLifeCycle, RefusesDataWhileIdle) {
   Md5 md5;
-  uint8_t digest[16];
+  uint8_t digest[16] = {};
   const auto expect_refused = [](auto&& call) {
     try {
       call();
