@@ -1,0 +1,15 @@
+// The host speaks 8-bit text in code page 1251. Our own Russian texts are written once, in
+// UTF-8, and pass through ToHostText on their way out; FromHostText turns host text back into
+// UTF-8 for a terminal. Both cover ASCII and the Russian alphabet (with Ё and ё); other bytes
+// or characters become '?'.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace varkesh {
+
+std::string ToHostText(std::string_view utf8);
+std::string FromHostText(std::string_view cp1251);
+
+}  // namespace varkesh

@@ -1,0 +1,262 @@
+#include "host/host.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "actions/host_text.h"
+#include "platform/host_heap.h"
+#include "plugin/abi.h"
+
+#ifdef _WIN32
+#  define WIN32_LEAN_AND_MEAN
+#  define NOMINMAX
+#  include <windows.h>
+#else
+#  include <dlfcn.h>
+#endif
+
+namespace varkesh::host {
+
+namespace {
+
+// The host's heap. Blocks are tracked so that a free of anything else, and an answer block the
+// plug-in did not free, show up in heap().
+struct TrackedHeap {
+  std::mutex mutex;
+  std::unordered_set<void*> live;
+  std::unordered_set<void*> answers;  // handed to the plug-in, which must free them
+  int foreign_frees = 0;
+};
+
+TrackedHeap& Tracked() {
+  static TrackedHeap heap;
+  return heap;
+}
+
+void* TrackedAllocate(size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block != nullptr) {
+    const std::lock_guard lock(Tracked().mutex);
+    Tracked().live.insert(block);
+  }
+  return block;
+}
+
+void TrackedRelease(void* block) {
+  TrackedHeap& heap = Tracked();
+  const std::lock_guard lock(heap.mutex);
+  if (heap.live.erase(block) == 0) {
+    ++heap.foreign_frees;  // never ours, or freed twice: leave it alone
+    return;
+  }
+  heap.answers.erase(block);
+  std::free(block);
+}
+
+Host* current = nullptr;
+
+}  // namespace
+}  // namespace varkesh::host
+
+#ifndef _WIN32
+// Found by the plug-in through dlsym: this process owns the host heap.
+extern "C" {
+__attribute__((visibility("default"))) VarkeshHostHeap varkesh_host_heap = {
+    &varkesh::host::TrackedAllocate, &varkesh::host::TrackedRelease};
+}
+#endif
+
+namespace varkesh::host {
+
+struct Host::Library {
+#ifdef _WIN32
+  HMODULE handle = nullptr;
+
+  void* Symbol(const char* name) { return reinterpret_cast<void*>(GetProcAddress(handle, name)); }
+#else
+  void* handle = nullptr;
+
+  void* Symbol(const char* name) { return dlsym(handle, name); }
+#endif
+  decltype(&nbInitPlugIn) init = nullptr;
+  decltype(&nbRegisterPlugIn) register_plugin = nullptr;
+  decltype(&nbRegisterScriptProcessor) register_script = nullptr;
+  decltype(&nbRegisterInterfaceAccess) register_access = nullptr;
+  decltype(&nbMessage) message = nullptr;
+  decltype(&nbEditAction) edit = nullptr;
+  decltype(&nbExecAction) exec = nullptr;
+  decltype(&nbAbout) about = nullptr;
+  decltype(&VarkeshLastError) last_error = nullptr;
+};
+
+struct Callbacks {
+  static void VARKESH_HOSTCALL RegisterAction(int32_t id,
+                                              const char* name,
+                                              const char* hint,
+                                              int32_t count,
+                                              int32_t last_index,
+                                              const uint8_t* kinds) {
+    Registration r{
+        id,   name != nullptr ? name : "<null>", hint != nullptr ? hint : "<null>", {}, last_index,
+        count};
+    if (kinds != nullptr && last_index >= 0)
+      r.kinds.assign(kinds, kinds + last_index + 1);
+    current->registrations_.push_back(std::move(r));
+  }
+
+  static void VARKESH_HOSTCALL Other() { ++current->other_callback_calls_; }
+
+  static void VARKESH_HOSTCALL SetVariable(const char* name, const char* value) {
+    current->variables_.emplace_back(name != nullptr ? name : "<null>",
+                                     value != nullptr ? value : "<null>");
+  }
+
+  static bool VARKESH_HOSTCALL InterfaceAccess(int32_t code, char** text) {
+    current->interface_requests_.push_back(code);
+    const std::optional<Answer>& answer =
+        code == 6 ? current->version_answer_ : current->pick_answer_;
+    if (!answer)
+      return false;
+    if (answer->text) {
+      *text = Host::NewBlock(*answer->text);
+      const std::lock_guard lock(Tracked().mutex);
+      Tracked().answers.insert(*text);
+    }
+    return answer->answered;
+  }
+};
+
+Host::Host(const std::string& plugin_path) : library_(new Library) {
+  if (current != nullptr)
+    throw std::runtime_error("only one Host at a time");
+#ifdef _WIN32
+  library_->handle = LoadLibraryA(plugin_path.c_str());
+#else
+  library_->handle = dlopen(plugin_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+  if (library_->handle == nullptr) {
+    delete library_;
+    throw std::runtime_error("cannot load the plug-in " + plugin_path);
+  }
+  const auto bind = [this](auto& fn, const char* name) {
+    fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(library_->Symbol(name));
+    if (fn == nullptr)
+      throw std::runtime_error(std::string("the plug-in lacks ") + name);
+  };
+  bind(library_->init, "nbInitPlugIn");
+  bind(library_->register_plugin, "nbRegisterPlugIn");
+  bind(library_->register_script, "nbRegisterScriptProcessor");
+  bind(library_->register_access, "nbRegisterInterfaceAccess");
+  bind(library_->message, "nbMessage");
+  bind(library_->edit, "nbEditAction");
+  bind(library_->exec, "nbExecAction");
+  bind(library_->about, "nbAbout");
+  bind(library_->last_error, "VarkeshLastError");
+  current = this;
+}
+
+Host::~Host() {
+  // The plug-in stays loaded: its static state belongs to the process, as in the real host,
+  // and a second Host in the same process gets the same library back.
+  delete library_;
+  current = nullptr;
+}
+
+char* Host::NewBlock(const std::string& text) {
+  auto* block = static_cast<char*>(platform::HostAllocate(text.size() + 1));
+  std::memcpy(block, text.c_str(), text.size() + 1);
+  return block;
+}
+
+void Host::FreeBlock(char* block) { platform::HostRelease(block); }
+
+std::array<std::string, 3> Host::Identify(
+    const std::array<std::optional<std::string>, 3>& prefill) {
+  std::array<char*, 3> slots{};
+  for (size_t i = 0; i < 3; ++i) slots[i] = prefill[i] ? NewBlock(*prefill[i]) : nullptr;
+  library_->init(0x1234, &slots[0], &slots[1], &slots[2]);
+  std::array<std::string, 3> texts;
+  for (size_t i = 0; i < 3; ++i) {
+    texts[i] = slots[i] != nullptr ? slots[i] : "<null>";
+    FreeBlock(slots[i]);
+  }
+  return texts;
+}
+
+void Host::Register(bool with_set_variable) {
+  registrations_.clear();
+  auto other = reinterpret_cast<OpaqueCallback>(&Callbacks::Other);
+  library_->register_plugin(&Callbacks::RegisterAction, other, other,
+                            with_set_variable ? &Callbacks::SetVariable : nullptr);
+}
+
+void Host::SetInterfaceAccess(std::optional<Answer> version, std::optional<Answer> pick) {
+  version_answer_ = std::move(version);
+  pick_answer_ = std::move(pick);
+  const bool present = version_answer_.has_value() || pick_answer_.has_value();
+  library_->register_access(present ? &Callbacks::InterfaceAccess : nullptr);
+}
+
+void Host::ScriptProcessor(uint32_t value) { library_->register_script(value); }
+
+void Host::Message(int32_t a, int32_t b, int32_t c) { library_->message(a, b, c); }
+
+Outcome Host::Exec(int32_t action, const std::vector<std::optional<std::string>>& parameters) {
+  return Call(false, action, parameters);
+}
+
+Outcome Host::Edit(int32_t action, const std::vector<std::optional<std::string>>& parameters) {
+  return Call(true, action, parameters);
+}
+
+Outcome Host::Call(bool edit,
+                   int32_t action,
+                   const std::vector<std::optional<std::string>>& parameters) {
+  std::vector<char*> slots;
+  for (const auto& p : parameters) slots.push_back(p ? NewBlock(*p) : nullptr);
+  slots.push_back(nullptr);  // never read: the plug-in touches only the action's own slots
+  const std::vector<char*> before = slots;
+  variables_.clear();
+  Outcome outcome;
+  outcome.result = (edit ? library_->edit : library_->exec)(action, slots.data());
+  outcome.variables = variables_;
+  outcome.error = LastError();
+  slots.pop_back();
+  for (size_t i = 0; i < slots.size(); ++i) outcome.replaced_slots += slots[i] != before[i];
+  for (char* slot : slots) {
+    outcome.parameters.push_back(slot != nullptr ? std::optional<std::string>(slot) : std::nullopt);
+    FreeBlock(slot);
+  }
+  return outcome;
+}
+
+void Host::About() { library_->about(); }
+
+std::string Host::LastError() const { return library_->last_error(); }
+
+HeapReport Host::heap() const {
+  TrackedHeap& heap = Tracked();
+  const std::lock_guard lock(heap.mutex);
+  return {heap.foreign_frees, static_cast<int>(heap.answers.size())};
+}
+
+std::string Printable(const std::string& host_text) {
+  std::string out;
+  for (const char c : FromHostText(host_text)) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof(escaped), "\\x%02X", b);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace varkesh::host

@@ -1,0 +1,28 @@
+// Runs an export's work so that no exception leaves the export.
+#pragma once
+
+#include <string>
+
+namespace varkesh::plugin {
+
+// The message of the last error caught by Guarded; cleared when a guarded call succeeds.
+const std::string& LastError();
+
+// Reports an error to the author: an error message box on Windows; kept for LastError always.
+void ReportError(const std::string& message);
+void ClearError();
+
+template <class Work>
+bool Guarded(Work&& work) noexcept {
+  try {
+    ClearError();
+    return work();
+  } catch (const std::exception& e) {
+    ReportError(e.what());
+  } catch (...) {
+    ReportError("Unknown error");
+  }
+  return false;
+}
+
+}  // namespace varkesh::plugin

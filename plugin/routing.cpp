@@ -1,0 +1,40 @@
+#include "plugin/routing.h"
+
+#include <string>
+#include <vector>
+
+#include "actions/actions.h"
+#include "crypto/framework.h"
+#include "plugin/catalogue.h"
+#include "plugin/host_link.h"
+
+namespace varkesh::plugin {
+
+bool ExecAction(int32_t action, char** parameters) {
+  const int count = ParameterCount(action);
+  if (count == 0)
+    return false;
+  std::vector<std::string> p;
+  for (int i = 0; i < count; ++i) p.push_back(ReadHostString(parameters[i]));
+  switch (action) {
+    case 1:
+      return RunFileCipher(p[0], p[1], p[2], p[3], p[4], p[5]);
+    case 2:
+      return RunStringCipher(p[0], p[1], p[2], p[3], p[4], p[5], SetHostVariable);
+    case 3:
+      return RunFileHashing(p[0], p[1], p[2], SetHostVariable);
+    default:
+      return RunStringHashing(p[0], p[1], p[2], SetHostVariable);
+  }
+}
+
+bool EditAction(int32_t action, char** /*parameters*/) {
+  if (ParameterCount(action) == 0)
+    return false;
+  // The properties dialogs are not part of this build.
+  throw Error("No properties dialog is available in this build");
+}
+
+bool ShowAbout() { return true; }
+
+}  // namespace varkesh::plugin
