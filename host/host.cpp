@@ -241,7 +241,8 @@ std::string Host::LastError() const { return library_->last_error(); }
 HeapReport Host::heap() const {
   TrackedHeap& heap = Tracked();
   const std::lock_guard lock(heap.mutex);
-  return {heap.foreign_frees, static_cast<int>(heap.answers.size())};
+  return {heap.foreign_frees, static_cast<int>(heap.answers.size()),
+          static_cast<int>(heap.live.size())};
 }
 
 std::string Printable(const std::string& host_text) {

@@ -44,6 +44,7 @@ struct Outcome {
 struct HeapReport {
   int foreign_frees = 0;
   int unfreed_answers = 0;
+  int live_blocks = 0;  // everything not yet freed, the host's own included
 };
 
 class Host {
