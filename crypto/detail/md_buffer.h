@@ -19,6 +19,8 @@ class BlockBuffer {
   // consecutive blocks.
   template <class Compress>
   void Absorb(const uint8_t* data, size_t size, Compress&& compress) {
+    if (size == 0)
+      return;  // data may be null then, and memcpy must not see a null pointer even for 0 bytes
     if (fill_ != 0) {
       const size_t take = size < kBlock - fill_ ? size : kBlock - fill_;
       std::memcpy(block_.data() + fill_, data, take);
