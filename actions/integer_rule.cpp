@@ -8,7 +8,10 @@ namespace {
 
 // The accented letter as the single byte 0xE1 (its value in the Western 8-bit code pages).
 std::string ConversionMessage(std::string_view text) {
-  return "'" + std::string(text) + "' no es un valor entero v\xE1lido";
+  std::string message = "'";
+  message.append(text);
+  message.append("' no es un valor entero v\xE1lido");
+  return message;
 }
 
 std::optional<int> DigitValue(char c, int base) {

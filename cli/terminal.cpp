@@ -5,10 +5,9 @@
 #include <iostream>
 
 #ifdef _WIN32
-#  define WIN32_LEAN_AND_MEAN
-#  define NOMINMAX
 #  include <io.h>
-#  include <windows.h>
+
+#  include "platform/win32.h"
 #else
 #  include <termios.h>
 #  include <unistd.h>

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -12,9 +11,7 @@
 #include "plugin/abi.h"
 
 #ifdef _WIN32
-#  define WIN32_LEAN_AND_MEAN
-#  define NOMINMAX
-#  include <windows.h>
+#  include "platform/win32.h"
 #else
 #  include <dlfcn.h>
 #endif
@@ -24,9 +21,8 @@ namespace varkesh::host {
 namespace {
 
 // The host's heap. Blocks are tracked so that a free of anything else, and an answer block the
-// plug-in did not free, show up in heap().
+// plug-in did not free, show up in heap(). One call at a time, as in the real host: no locks.
 struct TrackedHeap {
-  std::mutex mutex;
   std::unordered_set<void*> live;
   std::unordered_set<void*> answers;  // handed to the plug-in, which must free them
   int foreign_frees = 0;
@@ -37,18 +33,25 @@ TrackedHeap& Tracked() {
   return heap;
 }
 
+#ifdef _WIN32
+
+// On Windows the heap is the system's global heap: the plug-in frees with GlobalFree, which we
+// cannot watch, so a block counts as freed once GlobalSize no longer knows it.
+bool StillAllocated(void* block) { return GlobalSize(block) != 0; }
+
+#else
+
+bool StillAllocated(void* block) { return Tracked().live.count(block) != 0; }
+
 void* TrackedAllocate(size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
-  if (block != nullptr) {
-    const std::lock_guard lock(Tracked().mutex);
+  if (block != nullptr)
     Tracked().live.insert(block);
-  }
   return block;
 }
 
 void TrackedRelease(void* block) {
   TrackedHeap& heap = Tracked();
-  const std::lock_guard lock(heap.mutex);
   if (heap.live.erase(block) == 0) {
     ++heap.foreign_frees;  // never ours, or freed twice: leave it alone
     return;
@@ -56,6 +59,8 @@ void TrackedRelease(void* block) {
   heap.answers.erase(block);
   std::free(block);
 }
+
+#endif
 
 Host* current = nullptr;
 
@@ -123,7 +128,6 @@ struct Callbacks {
       return false;
     if (answer->text) {
       *text = Host::NewBlock(*answer->text);
-      const std::lock_guard lock(Tracked().mutex);
       Tracked().answers.insert(*text);
     }
     return answer->answered;
@@ -240,7 +244,7 @@ std::string Host::LastError() const { return library_->last_error(); }
 
 HeapReport Host::heap() const {
   TrackedHeap& heap = Tracked();
-  const std::lock_guard lock(heap.mutex);
+  std::erase_if(heap.answers, [](void* block) { return !StillAllocated(block); });
   return {heap.foreign_frees, static_cast<int>(heap.answers.size()),
           static_cast<int>(heap.live.size())};
 }

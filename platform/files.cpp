@@ -3,9 +3,7 @@
 #include <string>
 
 #ifdef _WIN32
-#  define WIN32_LEAN_AND_MEAN
-#  define NOMINMAX
-#  include <windows.h>
+#  include "platform/win32.h"
 #else
 #  include <fcntl.h>
 #  include <sys/file.h>

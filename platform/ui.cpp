@@ -1,9 +1,7 @@
 #include "platform/ui.h"
 
 #ifdef _WIN32
-#  define WIN32_LEAN_AND_MEAN
-#  define NOMINMAX
-#  include <windows.h>
+#  include "platform/win32.h"
 #endif
 
 namespace varkesh::platform {
