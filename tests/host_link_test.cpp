@@ -26,7 +26,7 @@ struct FakeHost {
 
 FakeHost fake;
 
-bool AnswerRequest(int32_t code, char** text) {
+bool VARKESH_HOSTCALL AnswerRequest(int32_t code, char** text) {
   ++fake.calls;
   fake.last_code = code;
   EXPECT_EQ(*text, nullptr) << "the pointer must be null before the call";

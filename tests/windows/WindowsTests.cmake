@@ -1,0 +1,1 @@
+# Windows-only checks: export table, imports.
