@@ -1,6 +1,6 @@
 // ICE: a 64-bit Feistel cipher with a key-dependent bit swap (the salt) before the S-boxes.
 // The round function indexes S-boxes with secret data, so this is not constant-time. The four
-// S-boxes are computed at compile time, already passed through the 32-bit permutation.
+// S-boxes are computed once per process, already passed through the 32-bit permutation.
 #include "crypto/ice.h"
 
 #include "crypto/detail/bytes.h"
@@ -47,8 +47,8 @@ using SBoxes = std::array<std::array<uint32_t, 1024>, 4>;
 
 // S-box t takes a 10-bit input whose outer bits (9 and 0) pick the row and whose inner eight
 // bits are the column; its byte lands in bits 24-8t..31-8t before the permutation.
-constexpr SBoxes MakeSBoxes() {
-  SBoxes boxes{};
+SBoxes MakeSBoxes() {
+  SBoxes boxes;
   for (uint32_t i = 0; i < 1024; ++i) {
     const uint32_t column = (i >> 1) & 0xFF;
     const uint32_t row = (i & 1) | ((i & 0x200) >> 8);
@@ -61,9 +61,14 @@ constexpr SBoxes MakeSBoxes() {
   return boxes;
 }
 
-constexpr SBoxes kSBoxes = MakeSBoxes();
+// Built on first use. A compile-time table would exceed some compilers' constant-evaluation
+// budget; a function-local static is thread-safe on every toolchain we build with.
+const SBoxes& IceSBoxes() {
+  static const SBoxes boxes = MakeSBoxes();
+  return boxes;
+}
 
-inline uint32_t F(uint32_t p, const std::array<uint32_t, 3>& subkey) {
+inline uint32_t F(const SBoxes& s, uint32_t p, const std::array<uint32_t, 3>& subkey) {
   // Expand the 32-bit half to two 20-bit halves, each with its neighbour bits.
   const uint32_t tl = ((p >> 16) & 0x3FF) | (((p >> 14) | (p << 18)) & 0xFFC00);
   const uint32_t tr = (p & 0x3FF) | ((p << 2) & 0xFFC00);
@@ -71,8 +76,7 @@ inline uint32_t F(uint32_t p, const std::array<uint32_t, 3>& subkey) {
   const uint32_t swap = subkey[2] & (tl ^ tr);
   const uint32_t al = swap ^ tl ^ subkey[0];
   const uint32_t ar = swap ^ tr ^ subkey[1];
-  return kSBoxes[0][al >> 10] | kSBoxes[1][al & 0x3FF] | kSBoxes[2][ar >> 10] |
-         kSBoxes[3][ar & 0x3FF];
+  return s[0][al >> 10] | s[1][al & 0x3FF] | s[2][ar >> 10] | s[3][ar & 0x3FF];
 }
 
 }  // namespace
@@ -135,13 +139,14 @@ void CustomIce::IceKeySchedule(const uint8_t* key, uint32_t key_bits, unsigned l
 }
 
 void CustomIce::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  const SBoxes& s = IceSBoxes();
   const auto rounds = static_cast<size_t>(rounds_);
   for (; blocks != 0; --blocks, in += 8, out += 8) {
     uint32_t l = LoadBe32(in);
     uint32_t r = LoadBe32(in + 4);
     for (size_t i = 0; i < rounds; i += 2) {
-      l ^= F(r, subkeys_[i]);
-      r ^= F(l, subkeys_[i + 1]);
+      l ^= F(s, r, subkeys_[i]);
+      r ^= F(s, l, subkeys_[i + 1]);
     }
     StoreBe32(out, r);
     StoreBe32(out + 4, l);
@@ -149,13 +154,14 @@ void CustomIce::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) co
 }
 
 void CustomIce::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  const SBoxes& s = IceSBoxes();
   const auto rounds = static_cast<size_t>(rounds_);
   for (; blocks != 0; --blocks, in += 8, out += 8) {
     uint32_t l = LoadBe32(in);
     uint32_t r = LoadBe32(in + 4);
     for (size_t i = rounds; i >= 2; i -= 2) {
-      l ^= F(r, subkeys_[i - 1]);
-      r ^= F(l, subkeys_[i - 2]);
+      l ^= F(s, r, subkeys_[i - 1]);
+      r ^= F(s, l, subkeys_[i - 2]);
     }
     StoreBe32(out, r);
     StoreBe32(out + 4, l);
