@@ -1,0 +1,33 @@
+// IDEA: 64-bit blocks, keys of up to 128 bits (a shorter key is padded with zero bytes).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "crypto/block_ciphers.h"
+
+namespace varkesh {
+
+class Idea final : public CipherImpl<Idea, ids::kIdea, BlockCipher64> {
+ public:
+  Idea() { Idea::Wipe(); }
+
+  ~Idea() override { Idea::Wipe(); }
+
+  static bool KnownAnswerTest();
+  void Wipe() override;
+
+ protected:
+  void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
+  void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+
+ private:
+  static constexpr size_t kSubkeys = 52;  // 8 rounds of 6, and 4 for the output transformation
+
+  // The decryption subkeys are inverted once here, so both directions cost the same.
+  std::array<uint16_t, kSubkeys> encrypt_keys_;
+  std::array<uint16_t, kSubkeys> decrypt_keys_;
+};
+
+}  // namespace varkesh
