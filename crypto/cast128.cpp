@@ -1,0 +1,209 @@
+// CAST-128 (RFC 2144): 64-bit block, big-endian words, keys of 1 to 16 whole bytes padded with
+// zero bytes to 16; 12 rounds for keys of up to 10 bytes, else 16. A trailing half byte of the
+// key is ignored.
+#include "crypto/cast128.h"
+
+#include "crypto/detail/bytes.h"
+#include "crypto/known_answer.h"
+#include "crypto/tables/cast.h"
+
+namespace varkesh {
+
+namespace {
+
+using detail::LoadBe32;
+using detail::Rotl32;
+using detail::StoreBe32;
+using tables::CAST_S1;
+using tables::CAST_S2;
+using tables::CAST_S3;
+using tables::CAST_S4;
+using tables::CAST_S5;
+using tables::CAST_S6;
+using tables::CAST_S7;
+using tables::CAST_S8;
+
+// The three round functions; a is the most significant byte of I.
+inline uint32_t F1(uint32_t d, uint32_t km, uint32_t kr) {
+  const uint32_t i = Rotl32(km + d, kr);
+  return ((CAST_S1[i >> 24] ^ CAST_S2[(i >> 16) & 0xFF]) - CAST_S3[(i >> 8) & 0xFF]) +
+         CAST_S4[i & 0xFF];
+}
+
+inline uint32_t F2(uint32_t d, uint32_t km, uint32_t kr) {
+  const uint32_t i = Rotl32(km ^ d, kr);
+  return ((CAST_S1[i >> 24] - CAST_S2[(i >> 16) & 0xFF]) + CAST_S3[(i >> 8) & 0xFF]) ^
+         CAST_S4[i & 0xFF];
+}
+
+inline uint32_t F3(uint32_t d, uint32_t km, uint32_t kr) {
+  const uint32_t i = Rotl32(km - d, kr);
+  return ((CAST_S1[i >> 24] + CAST_S2[(i >> 16) & 0xFF]) ^ CAST_S3[(i >> 8) & 0xFF]) -
+         CAST_S4[i & 0xFF];
+}
+
+// The key schedule works on two 16-byte registers x and z held as big-endian words; byte k of a
+// register is byte k mod 4 of word k / 4, counted from the most significant.
+inline uint32_t Byte(const uint32_t (&reg)[4], int k) {
+  return (reg[k >> 2] >> (24 - 8 * (k & 3))) & 0xFF;
+}
+
+// z from x, then x from z: the two register updates of the schedule.
+void XToZ(const uint32_t (&x)[4], uint32_t (&z)[4]) {
+  z[0] = x[0] ^ CAST_S5[Byte(x, 0xD)] ^ CAST_S6[Byte(x, 0xF)] ^ CAST_S7[Byte(x, 0xC)] ^
+         CAST_S8[Byte(x, 0xE)] ^ CAST_S7[Byte(x, 0x8)];
+  z[1] = x[2] ^ CAST_S5[Byte(z, 0x0)] ^ CAST_S6[Byte(z, 0x2)] ^ CAST_S7[Byte(z, 0x1)] ^
+         CAST_S8[Byte(z, 0x3)] ^ CAST_S8[Byte(x, 0xA)];
+  z[2] = x[3] ^ CAST_S5[Byte(z, 0x7)] ^ CAST_S6[Byte(z, 0x6)] ^ CAST_S7[Byte(z, 0x5)] ^
+         CAST_S8[Byte(z, 0x4)] ^ CAST_S5[Byte(x, 0x9)];
+  z[3] = x[1] ^ CAST_S5[Byte(z, 0xA)] ^ CAST_S6[Byte(z, 0x9)] ^ CAST_S7[Byte(z, 0xB)] ^
+         CAST_S8[Byte(z, 0x8)] ^ CAST_S6[Byte(x, 0xB)];
+}
+
+void ZToX(const uint32_t (&z)[4], uint32_t (&x)[4]) {
+  x[0] = z[2] ^ CAST_S5[Byte(z, 0x5)] ^ CAST_S6[Byte(z, 0x7)] ^ CAST_S7[Byte(z, 0x4)] ^
+         CAST_S8[Byte(z, 0x6)] ^ CAST_S7[Byte(z, 0x0)];
+  x[1] = z[0] ^ CAST_S5[Byte(x, 0x0)] ^ CAST_S6[Byte(x, 0x2)] ^ CAST_S7[Byte(x, 0x1)] ^
+         CAST_S8[Byte(x, 0x3)] ^ CAST_S8[Byte(z, 0x2)];
+  x[2] = z[1] ^ CAST_S5[Byte(x, 0x7)] ^ CAST_S6[Byte(x, 0x6)] ^ CAST_S7[Byte(x, 0x5)] ^
+         CAST_S8[Byte(x, 0x4)] ^ CAST_S5[Byte(z, 0x1)];
+  x[3] = z[3] ^ CAST_S5[Byte(x, 0xA)] ^ CAST_S6[Byte(x, 0x9)] ^ CAST_S7[Byte(x, 0xB)] ^
+         CAST_S8[Byte(x, 0x8)] ^ CAST_S6[Byte(z, 0x3)];
+}
+
+// Four subkeys from one register: S5..S8 of four of its bytes, XOR one more S-box (S5, S6, S7,
+// S8 in turn) of a fifth byte. kSubkeyBytes[step][key] lists those five byte positions.
+constexpr int kSubkeyBytes[4][4][5] = {
+    {{0x8, 0x9, 0x7, 0x6, 0x2},
+     {0xA, 0xB, 0x5, 0x4, 0x6},
+     {0xC, 0xD, 0x3, 0x2, 0x9},
+     {0xE, 0xF, 0x1, 0x0, 0xC}},  // from z
+    {{0x3, 0x2, 0xC, 0xD, 0x8},
+     {0x1, 0x0, 0xE, 0xF, 0xD},
+     {0x7, 0x6, 0x8, 0x9, 0x3},
+     {0x5, 0x4, 0xA, 0xB, 0x7}},  // from x
+    {{0x3, 0x2, 0xC, 0xD, 0x9},
+     {0x1, 0x0, 0xE, 0xF, 0xC},
+     {0x7, 0x6, 0x8, 0x9, 0x2},
+     {0x5, 0x4, 0xA, 0xB, 0x6}},  // from z
+    {{0x8, 0x9, 0x7, 0x6, 0x3},
+     {0xA, 0xB, 0x5, 0x4, 0x7},
+     {0xC, 0xD, 0x3, 0x2, 0x8},
+     {0xE, 0xF, 0x1, 0x0, 0xD}},  // from x
+};
+
+void Subkeys(const uint32_t (&reg)[4], const int (&bytes)[4][5], uint32_t* out) {
+  const std::array<uint32_t, 256>* extra[4] = {&CAST_S5, &CAST_S6, &CAST_S7, &CAST_S8};
+  for (int k = 0; k < 4; ++k) {
+    const int* b = bytes[k];
+    out[k] = CAST_S5[Byte(reg, b[0])] ^ CAST_S6[Byte(reg, b[1])] ^ CAST_S7[Byte(reg, b[2])] ^
+             CAST_S8[Byte(reg, b[3])] ^ (*extra[k])[Byte(reg, b[4])];
+  }
+}
+
+}  // namespace
+
+bool Cast128::KnownAnswerTest() {
+  return BlockKnownAnswers<Cast128>({
+      {"0123456712345678234567893456789a", 128, "0123456789abcdef", "238b4fe5847e44b2"},
+      {"0123456712345678234567893456789a", 80, "0123456789abcdef", "eb6a711a2c02271b"},
+      {"0123456712345678234567893456789a", 40, "0123456789abcdef", "7ac816d16e9b302e"},
+  });
+}
+
+void Cast128::Wipe() {
+  detail::SecureWipeObject(km_, 0xFF);
+  detail::SecureWipeObject(kr_, 0xFF);
+  detail::SecureWipeObject(rounds_, 0);
+  BlockCipher64::Wipe();
+}
+
+void Cast128::ExpandKey(const uint8_t* key, uint32_t key_bits) {
+  const size_t n = key_bits / 8;
+  rounds_ = n <= 10 ? 12 : 16;
+
+  uint8_t padded[16] = {};
+  for (size_t i = 0; i < n; ++i) padded[i] = key[i];
+  uint32_t x[4], z[4];
+  for (int i = 0; i < 4; ++i) x[i] = LoadBe32(padded + 4 * i);
+
+  // 32 subkeys in two identical passes: the first 16 mask, the last 16 rotate.
+  uint32_t k[32];
+  for (int pass = 0; pass < 2; ++pass) {
+    uint32_t* out = k + 16 * pass;
+    XToZ(x, z);
+    Subkeys(z, kSubkeyBytes[0], out);
+    ZToX(z, x);
+    Subkeys(x, kSubkeyBytes[1], out + 4);
+    XToZ(x, z);
+    Subkeys(z, kSubkeyBytes[2], out + 8);
+    ZToX(z, x);
+    Subkeys(x, kSubkeyBytes[3], out + 12);
+  }
+  for (int i = 0; i < 16; ++i) {
+    km_[i] = k[i];
+    kr_[i] = k[16 + i] & 31;
+  }
+  detail::SecureWipe(padded, sizeof(padded));
+  detail::SecureWipe(x, sizeof(x));
+  detail::SecureWipe(z, sizeof(z));
+  detail::SecureWipe(k, sizeof(k));
+}
+
+// Rounds i (0-based) use F1, F2, F3 by i mod 3; each pair of rounds updates l, then r, so the
+// halves never swap. After the last round the output is (r, l).
+void Cast128::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  const bool full = rounds_ == 16;
+  for (; blocks != 0; --blocks, in += 8, out += 8) {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+    l ^= F1(r, km_[0], kr_[0]);
+    r ^= F2(l, km_[1], kr_[1]);
+    l ^= F3(r, km_[2], kr_[2]);
+    r ^= F1(l, km_[3], kr_[3]);
+    l ^= F2(r, km_[4], kr_[4]);
+    r ^= F3(l, km_[5], kr_[5]);
+    l ^= F1(r, km_[6], kr_[6]);
+    r ^= F2(l, km_[7], kr_[7]);
+    l ^= F3(r, km_[8], kr_[8]);
+    r ^= F1(l, km_[9], kr_[9]);
+    l ^= F2(r, km_[10], kr_[10]);
+    r ^= F3(l, km_[11], kr_[11]);
+    if (full) {
+      l ^= F1(r, km_[12], kr_[12]);
+      r ^= F2(l, km_[13], kr_[13]);
+      l ^= F3(r, km_[14], kr_[14]);
+      r ^= F1(l, km_[15], kr_[15]);
+    }
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
+  }
+}
+
+void Cast128::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  const bool full = rounds_ == 16;
+  for (; blocks != 0; --blocks, in += 8, out += 8) {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+    if (full) {
+      l ^= F1(r, km_[15], kr_[15]);
+      r ^= F3(l, km_[14], kr_[14]);
+      l ^= F2(r, km_[13], kr_[13]);
+      r ^= F1(l, km_[12], kr_[12]);
+    }
+    l ^= F3(r, km_[11], kr_[11]);
+    r ^= F2(l, km_[10], kr_[10]);
+    l ^= F1(r, km_[9], kr_[9]);
+    r ^= F3(l, km_[8], kr_[8]);
+    l ^= F2(r, km_[7], kr_[7]);
+    r ^= F1(l, km_[6], kr_[6]);
+    l ^= F3(r, km_[5], kr_[5]);
+    r ^= F2(l, km_[4], kr_[4]);
+    l ^= F1(r, km_[3], kr_[3]);
+    r ^= F3(l, km_[2], kr_[2]);
+    l ^= F2(r, km_[1], kr_[1]);
+    r ^= F1(l, km_[0], kr_[0]);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
+  }
+}
+
+}  // namespace varkesh

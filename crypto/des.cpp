@@ -1,0 +1,266 @@
+// DES (FIPS 46-3) and triple DES in the encrypt-decrypt-encrypt form: 64-bit block, keys read as
+// 8-byte DES keys (short keys padded with zero bytes, a trailing half byte ignored). The round
+// function uses combined S-box/permutation tables built at compile time from the bit tables.
+#include "crypto/des.h"
+
+#include "crypto/detail/bytes.h"
+#include "crypto/known_answer.h"
+#include "crypto/tables/des.h"
+
+namespace varkesh {
+
+namespace {
+
+using detail::LoadBe32;
+using detail::LoadBe64;
+using detail::Rotl32;
+using detail::Rotr32;
+using detail::StoreBe32;
+
+// out_width = N bits, where output bit j (counted from 1 at the most significant end) is input
+// bit table[j - 1] of an in_width-bit value, counted the same way.
+template <size_t N>
+constexpr uint64_t Permute(uint64_t in, unsigned in_width, const std::array<uint8_t, N>& table) {
+  uint64_t out = 0;
+  for (const uint8_t bit : table) out = out << 1 | ((in >> (in_width - bit)) & 1);
+  return out;
+}
+
+// The round function works on both halves rotated left by one bit, so that each S-box's six
+// input bits (which wrap around the 32-bit half) sit together: with R' = Rotl(R, 1), the groups
+// of S2, S4, S6, S8 are the low six bits of the bytes of R', those of S1, S3, S5, S7 the low six
+// bits of the bytes of Rotr(R', 4). kSp[i][v] is the permuted output of S-box i + 1 on input
+// v, rotated to match.
+using SpTable = std::array<std::array<uint32_t, 64>, 8>;
+
+constexpr SpTable MakeSpTable() {
+  const std::array<const std::array<uint8_t, 64>*, 8> boxes = {
+      &tables::DES_S1, &tables::DES_S2, &tables::DES_S3, &tables::DES_S4,
+      &tables::DES_S5, &tables::DES_S6, &tables::DES_S7, &tables::DES_S8};
+  SpTable sp{};
+  for (unsigned i = 0; i < 8; ++i) {
+    for (unsigned v = 0; v < 64; ++v) {
+      const unsigned row = (v >> 4 & 2) | (v & 1);
+      const unsigned column = v >> 1 & 0xF;
+      const uint64_t s = (*boxes[i])[row * 16 + column];
+      sp[i][v] = Rotl32(static_cast<uint32_t>(Permute(s << (28 - 4 * i), 32, tables::DES_P)), 1);
+    }
+  }
+  return sp;
+}
+
+constexpr SpTable kSp = MakeSpTable();
+
+// The initial and final permutations as exchanges of bit groups between the two halves.
+constexpr void SwapMove(uint32_t& a, uint32_t& b, unsigned shift, uint32_t mask) {
+  const uint32_t t = ((a >> shift) ^ b) & mask;
+  b ^= t;
+  a ^= t << shift;
+}
+
+// (l, r): the block as two big-endian halves in, L0 and R0 out.
+constexpr void InitialPermutation(uint32_t& l, uint32_t& r) {
+  SwapMove(l, r, 4, 0x0F0F0F0F);
+  SwapMove(l, r, 16, 0x0000FFFF);
+  SwapMove(r, l, 2, 0x33333333);
+  SwapMove(r, l, 8, 0x00FF00FF);
+  SwapMove(l, r, 1, 0x55555555);
+}
+
+// (l, r): R16 and L16 in, the block's two big-endian halves out.
+constexpr void FinalPermutation(uint32_t& l, uint32_t& r) {
+  SwapMove(l, r, 1, 0x55555555);
+  SwapMove(r, l, 8, 0x00FF00FF);
+  SwapMove(r, l, 2, 0x33333333);
+  SwapMove(l, r, 16, 0x0000FFFF);
+  SwapMove(l, r, 4, 0x0F0F0F0F);
+}
+
+// Both exchange sequences are checked here, bit by bit, against the published tables.
+template <class Fn, size_t N>
+constexpr bool MatchesTable(Fn permutation, const std::array<uint8_t, N>& table) {
+  for (unsigned j = 1; j <= 64; ++j) {
+    const uint64_t in = uint64_t{1} << (64 - table[j - 1]);
+    uint32_t l = static_cast<uint32_t>(in >> 32), r = static_cast<uint32_t>(in);
+    permutation(l, r);
+    if ((uint64_t{l} << 32 | r) != uint64_t{1} << (64 - j))
+      return false;
+  }
+  return true;
+}
+
+static_assert(MatchesTable([](uint32_t& l, uint32_t& r) { InitialPermutation(l, r); },
+                           tables::DES_IP));
+static_assert(MatchesTable([](uint32_t& l, uint32_t& r) { FinalPermutation(l, r); },
+                           tables::DES_IP_INV));
+
+// One round on rotated halves: l ^= f(r, subkey k[0], k[1]).
+inline void Round(uint32_t& l, uint32_t r, const uint32_t* k) {
+  uint32_t w = Rotr32(r, 4) ^ k[0];
+  l ^= kSp[6][w & 0x3F] ^ kSp[4][w >> 8 & 0x3F] ^ kSp[2][w >> 16 & 0x3F] ^ kSp[0][w >> 24 & 0x3F];
+  w = r ^ k[1];
+  l ^= kSp[7][w & 0x3F] ^ kSp[5][w >> 8 & 0x3F] ^ kSp[3][w >> 16 & 0x3F] ^ kSp[1][w >> 24 & 0x3F];
+}
+
+// The 16 rounds on rotated halves, subkeys forwards or backwards; (l, r) go from (L0, R0) to
+// (L16, R16) without the usual swaps.
+template <bool kDecrypt>
+inline void Rounds(uint32_t& l, uint32_t& r, const uint32_t* schedule) {
+  if constexpr (kDecrypt) {
+    for (int i = 30; i >= 0; i -= 4) {
+      Round(l, r, schedule + i);
+      Round(r, l, schedule + i - 2);
+    }
+  } else {
+    for (int i = 0; i < 32; i += 4) {
+      Round(l, r, schedule + i);
+      Round(r, l, schedule + i + 2);
+    }
+  }
+}
+
+inline void Enter(const uint8_t* in, uint32_t& l, uint32_t& r) {
+  l = LoadBe32(in);
+  r = LoadBe32(in + 4);
+  InitialPermutation(l, r);
+  l = Rotl32(l, 1);
+  r = Rotl32(r, 1);
+}
+
+// Takes (L16, R16) as the rounds leave them.
+inline void Leave(uint32_t l, uint32_t r, uint8_t* out) {
+  r = Rotr32(r, 1);
+  l = Rotr32(l, 1);
+  FinalPermutation(r, l);
+  StoreBe32(out, r);
+  StoreBe32(out + 4, l);
+}
+
+template <bool kDecrypt>
+inline void DesBlock(const uint8_t* in, uint8_t* out, const uint32_t* schedule) {
+  uint32_t l, r;
+  Enter(in, l, r);
+  Rounds<kDecrypt>(l, r, schedule);
+  Leave(l, r, out);
+}
+
+// Triple DES: the final permutation of one stage and the initial permutation of the next cancel,
+// so the three stages run back to back, each starting from the swapped halves of the last.
+template <bool kDecrypt>
+inline void TripleDesBlock(const uint8_t* in,
+                           uint8_t* out,
+                           const uint32_t* first,
+                           const uint32_t* second,
+                           const uint32_t* third) {
+  uint32_t l, r;
+  Enter(in, l, r);
+  Rounds<kDecrypt>(l, r, first);
+  Rounds<!kDecrypt>(r, l, second);
+  Rounds<kDecrypt>(l, r, third);
+  Leave(l, r, out);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CustomDes
+
+void CustomDes::DesKeySchedule(const uint8_t* key, DesSchedule& schedule) {
+  const uint64_t cd = Permute(LoadBe64(key), 64, tables::DES_PC1);
+  uint32_t c = static_cast<uint32_t>(cd >> 28), d = static_cast<uint32_t>(cd & 0xFFFFFFF);
+  for (size_t round = 0; round < 16; ++round) {
+    const unsigned shift = tables::DES_SHIFTS[round];
+    c = (c << shift | c >> (28 - shift)) & 0xFFFFFFF;
+    d = (d << shift | d >> (28 - shift)) & 0xFFFFFFF;
+    const uint64_t subkey = Permute(uint64_t{c} << 28 | d, 56, tables::DES_PC2);
+    uint32_t odd = 0, even = 0;  // groups of S1, S3, S5, S7 and of S2, S4, S6, S8
+    for (unsigned g = 0; g < 8; g += 2) {
+      odd = odd << 8 | static_cast<uint32_t>(subkey >> (42 - 6 * g) & 0x3F);
+      even = even << 8 | static_cast<uint32_t>(subkey >> (36 - 6 * g) & 0x3F);
+    }
+    schedule[2 * round] = odd;
+    schedule[2 * round + 1] = even;
+  }
+}
+
+void CustomDes::DesEncryptBlock(const uint8_t* in, uint8_t* out, const DesSchedule& schedule) {
+  DesBlock<false>(in, out, schedule.data());
+}
+
+void CustomDes::DesDecryptBlock(const uint8_t* in, uint8_t* out, const DesSchedule& schedule) {
+  DesBlock<true>(in, out, schedule.data());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Des
+
+bool Des::KnownAnswerTest() {
+  return BlockKnownAnswers<Des>({
+      {"0170f175468fb5e6", 64, "0756d8e0774761d2", "0cd3da020021dc09"},
+      {"025816164629b007", 64, "480d39006ee762f2", "a1f9915541020b56"},
+  });
+}
+
+void Des::Wipe() {
+  detail::SecureWipeObject(schedule_, 0);
+  CustomDes::Wipe();
+}
+
+void Des::ExpandKey(const uint8_t* key, uint32_t key_bits) {
+  uint8_t padded[8] = {};
+  for (size_t i = 0; i < key_bits / 8; ++i) padded[i] = key[i];
+  DesKeySchedule(padded, schedule_);
+  detail::SecureWipe(padded, sizeof(padded));
+}
+
+void Des::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  for (; blocks != 0; --blocks, in += 8, out += 8) DesBlock<false>(in, out, schedule_.data());
+}
+
+void Des::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  for (; blocks != 0; --blocks, in += 8, out += 8) DesBlock<true>(in, out, schedule_.data());
+}
+
+// ---------------------------------------------------------------------------------------------
+// TripleDes
+
+bool TripleDes::KnownAnswerTest() {
+  return BlockKnownAnswers<TripleDes>({
+      {"0123456789abcdeffedcba987654321089abcdef01234567", 192, "0123456789abcde7",
+       "de0b7c06ae5e0ed5"},
+  });
+}
+
+void TripleDes::Wipe() {
+  detail::SecureWipeObject(schedules_, 0);
+  CustomDes::Wipe();
+}
+
+void TripleDes::ExpandKey(const uint8_t* key, uint32_t key_bits) {
+  uint8_t padded[24] = {};
+  for (size_t i = 0; i < key_bits / 8; ++i) padded[i] = key[i];
+  DesKeySchedule(padded, schedules_[0]);
+  DesKeySchedule(padded + 8, schedules_[1]);
+  if (key_bits <= 128) {
+    schedules_[2] = schedules_[0];
+  } else {
+    DesKeySchedule(padded + 16, schedules_[2]);
+  }
+  detail::SecureWipe(padded, sizeof(padded));
+}
+
+void TripleDes::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  const uint32_t* k1 = schedules_[0].data();
+  const uint32_t* k2 = schedules_[1].data();
+  const uint32_t* k3 = schedules_[2].data();
+  for (; blocks != 0; --blocks, in += 8, out += 8) TripleDesBlock<false>(in, out, k1, k2, k3);
+}
+
+void TripleDes::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+  const uint32_t* k1 = schedules_[0].data();
+  const uint32_t* k2 = schedules_[1].data();
+  const uint32_t* k3 = schedules_[2].data();
+  for (; blocks != 0; --blocks, in += 8, out += 8) TripleDesBlock<true>(in, out, k3, k2, k1);
+}
+
+}  // namespace varkesh
