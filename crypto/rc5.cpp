@@ -31,6 +31,7 @@ constexpr auto kInitialTable = [] {
 void detail::ExpandRcKey(const uint8_t* key, size_t key_bytes, uint32_t* s, size_t words) {
   std::array<uint8_t, 256> buffer{};
   std::array<uint32_t, 64> l;
+  key_bytes = std::min(key_bytes, buffer.size());
   std::copy_n(key, key_bytes, buffer.begin());
   for (size_t k = 0; k < l.size(); ++k) l[k] = LoadLe32(&buffer[4 * k]);
   // A key of less than one byte never gets here (Init refuses it); one word at least keeps
