@@ -46,9 +46,9 @@ constexpr uint32_t Column(uint8_t r0, uint8_t r1, uint8_t r2, uint8_t r3) {
 
 using WordTables = std::array<std::array<uint32_t, 256>, 4>;
 
-// kEncrypt[r][x]: what input byte x in row r adds to its column after SubBytes and MixColumns.
-// Table r is table 0 rotated by r rows.
-constexpr WordTables kEncrypt = [] {
+// kEncryptTables[r][x]: what input byte x in row r adds to its column after SubBytes and
+// MixColumns. Table r is table 0 rotated by r rows.
+constexpr WordTables kEncryptTables = [] {
   WordTables t{};
   for (size_t x = 0; x < 256; ++x) {
     const uint8_t s = AES_SBOX[x];
@@ -58,8 +58,8 @@ constexpr WordTables kEncrypt = [] {
   return t;
 }();
 
-// kDecrypt[r][x]: the same for InvSubBytes and InvMixColumns.
-constexpr WordTables kDecrypt = [] {
+// kDecryptTables[r][x]: the same for InvSubBytes and InvMixColumns.
+constexpr WordTables kDecryptTables = [] {
   WordTables t{};
   for (size_t x = 0; x < 256; ++x) {
     const uint8_t s = AES_INV_SBOX[x];
@@ -76,40 +76,65 @@ constexpr uint32_t SubWord(uint32_t w) {
                 AES_SBOX[Byte(w, 3)]);
 }
 
-// InvMixColumns of one column: kDecrypt undoes SubBytes as well, so feed it S-box outputs.
-constexpr uint32_t InvMixColumn(uint32_t w) {
-  return kDecrypt[0][AES_SBOX[Byte(w, 0)]] ^ kDecrypt[1][AES_SBOX[Byte(w, 1)]] ^
-         kDecrypt[2][AES_SBOX[Byte(w, 2)]] ^ kDecrypt[3][AES_SBOX[Byte(w, 3)]];
+// The column that row 0 of a, row 1 of b, row 2 of c and row 3 of d make: through the word
+// tables for a full round, through the S-box alone for the last.
+constexpr uint32_t TableColumn(
+    const WordTables& t, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return t[0][Byte(a, 0)] ^ t[1][Byte(b, 1)] ^ t[2][Byte(c, 2)] ^ t[3][Byte(d, 3)];
 }
 
-// One block through the word tables. kShift is where a row-1 byte comes from, counted in columns
-// from its destination: +1 for ShiftRows, +3 (that is, -1) for InvShiftRows.
-template <unsigned kShift>
-inline void Rounds(const WordTables& t,
-                   const std::array<uint8_t, 256>& sbox,
-                   const uint32_t* rk,
-                   uint32_t rounds,
-                   const uint8_t* in,
-                   uint8_t* out) {
-  uint32_t s[4];
-  for (unsigned c = 0; c < 4; ++c) s[c] = LoadLe32(in + 4 * c) ^ rk[c];
+constexpr uint32_t SboxColumn(
+    const std::array<uint8_t, 256>& sbox, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return Column(sbox[Byte(a, 0)], sbox[Byte(b, 1)], sbox[Byte(c, 2)], sbox[Byte(d, 3)]);
+}
+
+// InvMixColumns of one column: kDecryptTables undoes SubBytes as well, so feed it S-box outputs.
+constexpr uint32_t InvMixColumn(uint32_t w) {
+  const uint32_t s = SubWord(w);
+  return TableColumn(kDecryptTables, s, s, s, s);
+}
+
+struct State {
+  uint32_t c0, c1, c2, c3;  // columns
+};
+
+// Row r of new column c comes from old column c + r (ShiftRows) or c - r (InvShiftRows);
+// `column` makes a new column from its four source columns.
+template <bool kForward, class Fn>
+inline State Shifted(const State& s, Fn column) {
+  if constexpr (kForward) {
+    return {column(s.c0, s.c1, s.c2, s.c3), column(s.c1, s.c2, s.c3, s.c0),
+            column(s.c2, s.c3, s.c0, s.c1), column(s.c3, s.c0, s.c1, s.c2)};
+  } else {
+    return {column(s.c0, s.c3, s.c2, s.c1), column(s.c1, s.c0, s.c3, s.c2),
+            column(s.c2, s.c1, s.c0, s.c3), column(s.c3, s.c2, s.c1, s.c0)};
+  }
+}
+
+inline State AddRoundKey(const State& s, const uint32_t* rk) {
+  return {s.c0 ^ rk[0], s.c1 ^ rk[1], s.c2 ^ rk[2], s.c3 ^ rk[3]};
+}
+
+// One block: the cipher (kForward) or the equivalent inverse cipher on its round keys.
+template <bool kForward>
+inline void TableBlock(const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out) {
+  const WordTables& t = kForward ? kEncryptTables : kDecryptTables;
+  const std::array<uint8_t, 256>& sbox = kForward ? AES_SBOX : AES_INV_SBOX;
+  const auto full_round = [&t](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return TableColumn(t, a, b, c, d);
+  };
+  const auto last_round = [&sbox](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return SboxColumn(sbox, a, b, c, d);
+  };
+  State s = AddRoundKey({LoadLe32(in), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)}, rk);
   for (uint32_t round = 1; round < rounds; ++round) {
-    rk += 4;
-    uint32_t n[4];
-    for (unsigned c = 0; c < 4; ++c) {
-      n[c] = t[0][Byte(s[c], 0)] ^ t[1][Byte(s[(c + kShift) % 4], 1)] ^
-             t[2][Byte(s[(c + 2 * kShift) % 4], 2)] ^ t[3][Byte(s[(c + 3 * kShift) % 4], 3)] ^
-             rk[c];
-    }
-    std::memcpy(s, n, sizeof(s));
+    s = AddRoundKey(Shifted<kForward>(s, full_round), rk += 4);
   }
-  rk += 4;
-  for (unsigned c = 0; c < 4; ++c) {
-    const uint32_t last =
-        Column(sbox[Byte(s[c], 0)], sbox[Byte(s[(c + kShift) % 4], 1)],
-               sbox[Byte(s[(c + 2 * kShift) % 4], 2)], sbox[Byte(s[(c + 3 * kShift) % 4], 3)]);
-    StoreLe32(out + 4 * c, last ^ rk[c]);
-  }
+  s = AddRoundKey(Shifted<kForward>(s, last_round), rk += 4);
+  StoreLe32(out, s.c0);
+  StoreLe32(out + 4, s.c1);
+  StoreLe32(out + 8, s.c2);
+  StoreLe32(out + 12, s.c3);
 }
 
 #if VARKESH_AES_HARDWARE
@@ -244,7 +269,7 @@ void Rijndael::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) con
     return HardwareBlocks<true>(encrypt_.data(), rounds_, in, out, blocks);
 #endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
-    Rounds<1>(kEncrypt, AES_SBOX, encrypt_.data(), rounds_, in, out);
+    TableBlock<true>(encrypt_.data(), rounds_, in, out);
   }
 }
 
@@ -254,7 +279,7 @@ void Rijndael::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) con
     return HardwareBlocks<false>(decrypt_.data(), rounds_, in, out, blocks);
 #endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
-    Rounds<3>(kDecrypt, AES_INV_SBOX, decrypt_.data(), rounds_, in, out);
+    TableBlock<false>(decrypt_.data(), rounds_, in, out);
   }
 }
 
