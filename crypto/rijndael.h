@@ -36,8 +36,9 @@ class Rijndael final : public CipherImpl<Rijndael, ids::kRijndael, BlockCipher12
  private:
   static constexpr size_t kMaxRoundKeyWords = 4 * 15;
 
-  // Round keys as little-endian column words: in memory they are the FIPS 197 byte order, which
-  // is what the AES instructions load. decrypt_ holds the keys of the equivalent inverse cipher.
+  // Round keys as little-endian column words: on a little-endian host (x86 among them) their
+  // memory is the FIPS 197 byte order, which is what the AES instructions load. decrypt_ holds
+  // the keys of the equivalent inverse cipher.
   uint32_t rounds_ = 0;
   std::array<uint32_t, kMaxRoundKeyWords> encrypt_;
   std::array<uint32_t, kMaxRoundKeyWords> decrypt_;
