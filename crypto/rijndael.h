@@ -1,0 +1,48 @@
+// Rijndael with 128-bit blocks (AES, FIPS 197): keys of 8 to 256 bits, zero-padded to the next
+// of 128, 192 or 256 bits (a 160-bit key runs AES-192 with four zero bytes appended).
+// Table-driven and not constant-time; on x86 CPUs with AES instructions those are used instead.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "crypto/block_ciphers.h"
+
+namespace varkesh {
+
+class Rijndael final : public CipherImpl<Rijndael, ids::kRijndael, BlockCipher128> {
+ public:
+  Rijndael() : hardware_(HardwareAvailable()) { Rijndael::Wipe(); }
+
+  ~Rijndael() override { Rijndael::Wipe(); }
+
+  static bool KnownAnswerTest();
+  void Wipe() override;
+
+  // Whether this CPU has the AES instructions. An object uses them when they are there; both
+  // paths give the same bytes, and the portable one can be chosen to compare them.
+  static bool HardwareAvailable();
+
+  bool UsesHardware() const { return hardware_; }
+
+  void SetUseHardware(bool use) { hardware_ = use && HardwareAvailable(); }
+
+ protected:
+  void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
+  void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+
+ private:
+  static constexpr size_t kMaxRoundKeyWords = 4 * 15;
+
+  // Round keys as little-endian column words: on a little-endian host (x86 among them) their
+  // memory is the FIPS 197 byte order, which is what the AES instructions load. decrypt_ holds
+  // the keys of the equivalent inverse cipher.
+  uint32_t rounds_ = 0;
+  std::array<uint32_t, kMaxRoundKeyWords> encrypt_;
+  std::array<uint32_t, kMaxRoundKeyWords> decrypt_;
+  bool hardware_;
+};
+
+}  // namespace varkesh
