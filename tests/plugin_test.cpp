@@ -1,9 +1,6 @@
 // The plug-in through its real exports, loaded by the host stand-in: identification,
 // registration, routing, and every outcome of the four actions.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +9,7 @@
 #include "actions/host_text.h"
 #include "crypto/registry.h"
 #include "host/host.h"
+#include "tests/test_platform.h"
 
 namespace varkesh::test {
 namespace {
@@ -45,7 +43,7 @@ class Plugin : public testing::Test {
     host_.Identify();
     host_.Register();
     dir_ =
-        fs::temp_directory_path() / ("varkesh-plugin-" + std::to_string(getpid()) + "-" +
+        fs::temp_directory_path() / ("varkesh-plugin-" + std::to_string(ProcessId()) + "-" +
                                      testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
@@ -186,13 +184,15 @@ TEST_F(Plugin, HashingFailures) {
   };
 
   const std::string missing = Path("missing");
+  const std::string not_found = SystemText(SystemError::kFileNotFound);
+  fs::create_directory(Path("folder"));
   const Case cases[] = {
-      {3, {missing, "V", "0"}, "Cannot open file \"" + missing + "\". No such file or directory"},
+      {3, {missing, "V", "0"}, "Cannot open file \"" + missing + "\". " + not_found},
       // the file is opened before the index is read
+      {3, {missing, "V", "zero"}, "Cannot open file \"" + missing + "\". " + not_found},
       {3,
-       {missing, "V", "zero"},
-       "Cannot open file \"" + missing + "\". No such file or directory"},
-      {3, {Path(""), "V", "0"}, "Cannot open file \"" + dir_.string() + "/\". Is a directory"},
+       {Path("folder"), "V", "0"},
+       "Cannot open file \"" + Path("folder") + "\". " + SystemText(SystemError::kIsDirectory)},
       {4, {"x", "V", "zero"}, "'zero' no es un valor entero v\xE1lido"},
       {4, {"x", "V", ""}, "'' no es un valor entero v\xE1lido"},
       {4, {"x", "V", "3"}, "Invalid hash index: 3"},
@@ -208,15 +208,16 @@ TEST_F(Plugin, HashingFailures) {
 
 TEST_F(Plugin, AFileInUseCannotBeHashedOrEncrypted) {
   WriteFile(Path("busy"), "data");
-  const int fd = open(Path("busy").c_str(), O_RDONLY);
-  ASSERT_EQ(flock(fd, LOCK_EX), 0);
-  const std::string error =
-      "Cannot open file \"" + Path("busy") + "\". The file is being used by another process.";
-  EXPECT_EQ(Exec(3, {Path("busy"), "V", "0"}).error, error);
-  if (CipherTable()[0].cls != nullptr) {
-    EXPECT_EQ(Exec(1, {Path("busy"), Path("out"), "pw", "0", "2", "0"}).error, error);
+  {
+    const HeldOpen held(Path("busy"));
+    ASSERT_TRUE(held.ok());
+    const std::string error =
+        "Cannot open file \"" + Path("busy") + "\". " + SystemText(SystemError::kInUse);
+    EXPECT_EQ(Exec(3, {Path("busy"), "V", "0"}).error, error);
+    if (CipherTable()[0].cls != nullptr) {
+      EXPECT_EQ(Exec(1, {Path("busy"), Path("out"), "pw", "0", "2", "0"}).error, error);
+    }
   }
-  close(fd);
   EXPECT_TRUE(Exec(3, {Path("busy"), "V", "0"}).result);
 }
 
@@ -289,12 +290,13 @@ TEST_F(PluginCipher, FileFailures) {
     std::string error;
   };
 
-  const std::string bad_dir = Path("no/such/dir/out");
+  const std::string bad_dir = (dir_ / "no" / "such" / "out").string();
+  fs::create_directory(Path("folder"));
   const Case cases[] = {
       // a missing source is no error, and nothing is created
       {{Path("missing"), Path("out"), "pw", "0", "2", "0"}, false, ""},
       {{Path("missing"), Path("out"), "pw", "x", "y", "z"}, false, ""},
-      {{Path(""), Path("out"), "pw", "0", "2", "0"}, false, ""},  // a directory
+      {{Path("folder"), Path("out"), "pw", "0", "2", "0"}, false, ""},  // a directory
       // numbers in order: cipher index, key-hash index, direction
       {{Path("plain"), Path("out"), "pw", "x", "y", "z"},
        false,
@@ -309,7 +311,7 @@ TEST_F(PluginCipher, FileFailures) {
       {{Path("plain"), Path("out"), "pw", "0", "10", "0"}, false, "Invalid key hash index: 10"},
       {{Path("plain"), bad_dir, "pw", "0", "2", "0"},
        false,
-       "Cannot create file \"" + bad_dir + "\". No such file or directory"},
+       "Cannot create file \"" + bad_dir + "\". " + SystemText(SystemError::kPathNotFound)},
   };
   for (const Case& c : cases) {
     const Outcome o = Exec(1, c.params);
@@ -323,8 +325,8 @@ TEST_F(PluginCipher, SourceAsDestinationIsRefusedAndLeftIntact) {
   WriteFile(Path("same"), "keep me");
   const Outcome o = Exec(1, {Path("same"), Path("same"), "pw", "0", "2", "0"});
   EXPECT_FALSE(o.result);
-  EXPECT_EQ(o.error, "Cannot create file \"" + Path("same") +
-                         "\". The file is being used by another process.");
+  EXPECT_EQ(o.error,
+            "Cannot create file \"" + Path("same") + "\". " + SystemText(SystemError::kInUse));
   EXPECT_EQ(ReadFile(Path("same")), "keep me");
 }
 
