@@ -1,0 +1,101 @@
+#include "crypto/sha256.h"
+
+#include <utility>
+
+#include "crypto/known_answer.h"
+#include "crypto/tables/sha.h"
+
+namespace varkesh {
+
+namespace {
+
+using detail::LoadBe32;
+using detail::Rotr32;
+
+// Calls f(std::integral_constant<size_t, I>) for I = 0 .. N-1 in order, so that every step
+// sees its schedule slot and register roles as compile-time constants.
+template <class F, size_t... I>
+[[gnu::always_inline]] inline void Unroll(F&& f, std::index_sequence<I...>) {
+  (f(std::integral_constant<size_t, I>{}), ...);
+}
+
+constexpr uint32_t BigSigma0(uint32_t x) { return Rotr32(x, 2) ^ Rotr32(x, 13) ^ Rotr32(x, 22); }
+
+constexpr uint32_t BigSigma1(uint32_t x) { return Rotr32(x, 6) ^ Rotr32(x, 11) ^ Rotr32(x, 25); }
+
+constexpr uint32_t SmallSigma0(uint32_t x) { return Rotr32(x, 7) ^ Rotr32(x, 18) ^ (x >> 3); }
+
+constexpr uint32_t SmallSigma1(uint32_t x) { return Rotr32(x, 17) ^ Rotr32(x, 19) ^ (x >> 10); }
+
+}  // namespace
+
+bool Sha256::KnownAnswerTest() {
+  return HashKnownAnswers<Sha256>({
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+  });
+}
+
+void Sha256::Init() {
+  Wipe();
+  for (size_t i = 0; i < state_.size(); ++i) state_[i] = tables::SHA256_IV[i];
+  initialized_ = true;
+}
+
+void Sha256::Update(const uint8_t* data, size_t size) {
+  if (!initialized_)
+    throw HashError(std::string(kHashNotInitialized));
+  bit_count_ += uint64_t{size} * 8;
+  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
+}
+
+void Sha256::Final(uint8_t* digest) {
+  if (!initialized_)
+    throw HashError(std::string(kHashNotInitialized));
+  buffer_.Pad(0x80, 8, [this](const uint8_t* b, size_t n) { Compress(b, n); });
+  detail::StoreBe64(buffer_.block_data() + 56, bit_count_);
+  Compress(buffer_.block_data(), 1);
+  for (size_t i = 0; i < state_.size(); ++i) detail::StoreBe32(digest + 4 * i, state_[i]);
+  Wipe();
+}
+
+void Sha256::Wipe() {
+  bit_count_ = 0;
+  detail::SecureWipeObject(state_);
+  buffer_.Wipe();
+  initialized_ = false;
+}
+
+// 64 steps over a rolling 16-word schedule. The registers rotate roles: at step t, register a
+// sits at index -t mod 8 and b .. h follow it cyclically.
+void Sha256::Compress(const uint8_t* blocks, size_t count) {
+  uint32_t w[16];
+  for (; count != 0; --count, blocks += 64) {
+    uint32_t v[8];
+    for (int i = 0; i < 8; ++i) v[i] = state_[i];
+    Unroll(
+        [&](auto step) {
+          constexpr size_t t = step;
+          if constexpr (t < 16) {
+            w[t] = LoadBe32(blocks + 4 * t);
+          } else {
+            w[t % 16] +=
+                SmallSigma1(w[(t - 2) % 16]) + w[(t - 7) % 16] + SmallSigma0(w[(t - 15) % 16]);
+          }
+          const uint32_t a = v[(64 - t) % 8], b = v[(65 - t) % 8], c = v[(66 - t) % 8];
+          uint32_t& d = v[(67 - t) % 8];
+          const uint32_t e = v[(68 - t) % 8], f = v[(69 - t) % 8], g = v[(70 - t) % 8];
+          uint32_t& h = v[(71 - t) % 8];
+          const uint32_t t1 =
+              h + BigSigma1(e) + (g ^ (e & (f ^ g))) + tables::SHA256_K[t] + w[t % 16];
+          d += t1;
+          h = t1 + BigSigma0(a) + ((a & b) | (c & (a | b)));
+        },
+        std::make_index_sequence<64>{});
+    for (int i = 0; i < 8; ++i) state_[i] += v[i];
+  }
+  detail::SecureWipeObject(w);
+}
+
+}  // namespace varkesh
