@@ -48,7 +48,7 @@ constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
 template <size_t kRound>
 [[gnu::always_inline]] inline void Round(uint32_t (&v)[4], const uint32_t (&x)[16]) {
   Unroll(
-      [&](auto step) {
+      [&](auto step) __attribute__((always_inline)) {
         constexpr size_t i = step;
         uint32_t& a = v[(16 - i) % 4];
         const uint32_t b = v[(17 - i) % 4], c = v[(18 - i) % 4], d = v[(19 - i) % 4];

@@ -42,7 +42,7 @@ template <bool kRight>
   constexpr auto& kShifts = kRight ? tables::RIPEMD160_S_RIGHT : tables::RIPEMD160_S_LEFT;
   constexpr auto& kAdds = kRight ? tables::RIPEMD160_K_RIGHT : tables::RIPEMD160_K_LEFT;
   Unroll(
-      [&](auto step) {
+      [&](auto step) __attribute__((always_inline)) {
         constexpr size_t j = step;
         constexpr size_t round = j / 16;
         uint32_t& a = v[(100 - j) % 5];

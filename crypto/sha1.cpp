@@ -76,7 +76,7 @@ void Sha1::Compress(const uint8_t* blocks, size_t count) {
   for (; count != 0; --count, blocks += 64) {
     uint32_t v[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
     Unroll(
-        [&](auto step) {
+        [&](auto step) __attribute__((always_inline)) {
           constexpr size_t t = step;
           if constexpr (t < 16) {
             w[t] = LoadBe32(blocks + 4 * t);

@@ -19,9 +19,11 @@ template <class F, size_t... I>
   (f(std::integral_constant<size_t, I>{}), ...);
 }
 
-constexpr uint64_t BigSigma0(uint64_t x) { return Rotr64(x, 28) ^ Rotr64(x, 34) ^ Rotr64(x, 39); }
+// The two big sigmas (rotr 28, 34, 39 and 14, 18, 41) nested, so that each needs one copy of x
+// fewer.
+constexpr uint64_t BigSigma0(uint64_t x) { return Rotr64(Rotr64(Rotr64(x, 5) ^ x, 6) ^ x, 28); }
 
-constexpr uint64_t BigSigma1(uint64_t x) { return Rotr64(x, 14) ^ Rotr64(x, 18) ^ Rotr64(x, 41); }
+constexpr uint64_t BigSigma1(uint64_t x) { return Rotr64(Rotr64(Rotr64(x, 23) ^ x, 4) ^ x, 14); }
 
 constexpr uint64_t SmallSigma0(uint64_t x) { return Rotr64(x, 1) ^ Rotr64(x, 8) ^ (x >> 7); }
 
@@ -74,8 +76,10 @@ void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
   for (; count != 0; --count, blocks += 128) {
     uint64_t v[8];
     for (int i = 0; i < 8; ++i) v[i] = state_[i];
+    // Majority as b ^ ((a ^ b) & (b ^ c)), where b ^ c is the previous step's a ^ b.
+    uint64_t bc = v[1] ^ v[2];
     Unroll(
-        [&](auto step) {
+        [&](auto step) __attribute__((always_inline)) {
           constexpr size_t t = step;
           if constexpr (t < 16) {
             w[t] = LoadBe64(blocks + 8 * t);
@@ -83,14 +87,16 @@ void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
             w[t % 16] +=
                 SmallSigma1(w[(t - 2) % 16]) + w[(t - 7) % 16] + SmallSigma0(w[(t - 15) % 16]);
           }
-          const uint64_t a = v[(80 - t) % 8], b = v[(81 - t) % 8], c = v[(82 - t) % 8];
+          const uint64_t a = v[(80 - t) % 8], b = v[(81 - t) % 8];
           uint64_t& d = v[(83 - t) % 8];
           const uint64_t e = v[(84 - t) % 8], f = v[(85 - t) % 8], g = v[(86 - t) % 8];
           uint64_t& h = v[(87 - t) % 8];
           const uint64_t t1 =
               h + BigSigma1(e) + (g ^ (e & (f ^ g))) + tables::SHA512_K[t] + w[t % 16];
           d += t1;
-          h = t1 + BigSigma0(a) + ((a & b) | (c & (a | b)));
+          const auto ab = a ^ b;
+          h = t1 + BigSigma0(a) + (b ^ (ab & bc));
+          bc = ab;
         },
         std::make_index_sequence<80>{});
     for (int i = 0; i < 8; ++i) state_[i] += v[i];
