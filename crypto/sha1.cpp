@@ -39,12 +39,12 @@ constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
 
 #if VARKESH_SHA_HARDWARE
 
-#  define VARKESH_SHA_TARGET __attribute__((target("sha,sse4.1,ssse3")))
+#  define VARKESH_SHA_INLINE __attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline
 // 32-bit Windows keeps the stack only 4-byte aligned; the vector locals need 16.
 #  if defined(__i386__)
 #    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer))
 #  else
-#    define VARKESH_SHA_ENTRY VARKESH_SHA_TARGET
+#    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3")))
 #  endif
 
 bool DetectShaInstructions() {
@@ -60,10 +60,10 @@ bool DetectShaInstructions() {
 // is begun with msg1 at group h-3, xored with that of group h-2, and finished with msg2 at
 // group h-1, in slot h mod 4.
 template <size_t g>
-VARKESH_SHA_TARGET [[gnu::always_inline]] inline void HardwareGroup(__m128i (&m)[4],
-                                                                    __m128i (&e)[2],
-                                                                    __m128i& abcd,
-                                                                    const uint8_t* block) {
+VARKESH_SHA_INLINE void HardwareGroup(__m128i (&m)[4],
+                                      __m128i (&e)[2],
+                                      __m128i& abcd,
+                                      const uint8_t* block) {
   if constexpr (g < 4) {
     const __m128i byte_swap = _mm_set_epi64x(0x0001020304050607LL, 0x08090a0b0c0d0e0fLL);
     m[g] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * g)),
@@ -84,10 +84,10 @@ VARKESH_SHA_TARGET [[gnu::always_inline]] inline void HardwareGroup(__m128i (&m)
 }
 
 template <size_t... g>
-VARKESH_SHA_TARGET [[gnu::always_inline]] inline void HardwareGroups(std::index_sequence<g...>,
-                                                                     __m128i (&e)[2],
-                                                                     __m128i& abcd,
-                                                                     const uint8_t* block) {
+VARKESH_SHA_INLINE void HardwareGroups(std::index_sequence<g...>,
+                                       __m128i (&e)[2],
+                                       __m128i& abcd,
+                                       const uint8_t* block) {
   __m128i m[4];
   (HardwareGroup<g>(m, e, abcd, block), ...);
 }

@@ -38,12 +38,12 @@ constexpr uint32_t SmallSigma1(uint32_t x) { return Rotr32(x, 17) ^ Rotr32(x, 19
 
 #if VARKESH_SHA_HARDWARE
 
-#  define VARKESH_SHA_TARGET __attribute__((target("sha,sse4.1,ssse3")))
+#  define VARKESH_SHA_INLINE __attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline
 // 32-bit Windows keeps the stack only 4-byte aligned; the vector locals need 16.
 #  if defined(__i386__)
 #    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer))
 #  else
-#    define VARKESH_SHA_ENTRY VARKESH_SHA_TARGET
+#    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3")))
 #  endif
 
 bool DetectShaInstructions() {
@@ -57,10 +57,10 @@ bool DetectShaInstructions() {
 // two steps per sha256rnds2. Group g covers steps 4g .. 4g+3; the schedule vector of group h
 // is begun with msg1 at group h-3 and finished with msg2 at group h-1, in slot h mod 4.
 template <size_t g>
-VARKESH_SHA_TARGET [[gnu::always_inline]] inline void HardwareGroup(__m128i (&m)[4],
-                                                                    __m128i& abef,
-                                                                    __m128i& cdgh,
-                                                                    const uint8_t* block) {
+VARKESH_SHA_INLINE void HardwareGroup(__m128i (&m)[4],
+                                      __m128i& abef,
+                                      __m128i& cdgh,
+                                      const uint8_t* block) {
   if constexpr (g < 4) {
     const __m128i byte_swap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
     m[g] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * g)),
@@ -80,10 +80,10 @@ VARKESH_SHA_TARGET [[gnu::always_inline]] inline void HardwareGroup(__m128i (&m)
 }
 
 template <size_t... g>
-VARKESH_SHA_TARGET [[gnu::always_inline]] inline void HardwareGroups(std::index_sequence<g...>,
-                                                                     __m128i& abef,
-                                                                     __m128i& cdgh,
-                                                                     const uint8_t* block) {
+VARKESH_SHA_INLINE void HardwareGroups(std::index_sequence<g...>,
+                                       __m128i& abef,
+                                       __m128i& cdgh,
+                                       const uint8_t* block) {
   __m128i m[4];
   (HardwareGroup<g>(m, abef, cdgh, block), ...);
 }
