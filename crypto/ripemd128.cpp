@@ -12,13 +12,6 @@ namespace {
 using detail::LoadLe32;
 using detail::Rotl32;
 
-// Calls f(std::integral_constant<size_t, I>) for I = 0 .. N-1 in order, so that every step
-// sees its word index, shift and register roles as compile-time constants.
-template <class F, size_t... I>
-[[gnu::always_inline]] inline void Unroll(F&& f, std::index_sequence<I...>) {
-  (f(std::integral_constant<size_t, I>{}), ...);
-}
-
 // The four Boolean functions; the left line uses them in the order 0..3, the right 3..0.
 template <size_t kFn>
 constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
@@ -32,23 +25,27 @@ constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
     return y ^ (z & (x ^ y));  // z ? x : y
 }
 
-// One line of 64 steps. The four registers rotate roles: at step j, register a sits at index
+// Step j of one line. The four registers rotate roles: at step j, register a sits at index
 // -j mod 4 and b, c, d follow it cyclically, so nothing is moved between steps.
-template <bool kRight>
-[[gnu::always_inline]] inline void Line(uint32_t (&v)[4], const uint32_t (&x)[16]) {
+template <bool kRight, size_t j>
+[[gnu::always_inline]] inline void Step(uint32_t (&v)[4], const uint32_t (&x)[16]) {
   constexpr auto& kWords = kRight ? tables::RIPEMD128_R_RIGHT : tables::RIPEMD128_R_LEFT;
   constexpr auto& kShifts = kRight ? tables::RIPEMD128_S_RIGHT : tables::RIPEMD128_S_LEFT;
   constexpr auto& kAdds = kRight ? tables::RIPEMD128_K_RIGHT : tables::RIPEMD128_K_LEFT;
-  Unroll(
-      [&](auto step) __attribute__((always_inline)) {
-        constexpr size_t j = step;
-        constexpr size_t round = j / 16;
-        uint32_t& a = v[(64 - j) % 4];
-        const uint32_t b = v[(65 - j) % 4], c = v[(66 - j) % 4], d = v[(67 - j) % 4];
-        a = Rotl32(a + Mix < kRight ? 3 - round : round > (b, c, d) + x[kWords[j]] + kAdds[round],
-                   kShifts[j]);
-      },
-      std::make_index_sequence<64>{});
+  constexpr size_t round = j / 16;
+  constexpr size_t fn = kRight ? 3 - round : round;
+  uint32_t& a = v[(64 - j) % 4];
+  const uint32_t b = v[(65 - j) % 4], c = v[(66 - j) % 4], d = v[(67 - j) % 4];
+  a = Rotl32(a + Mix<fn>(b, c, d) + x[kWords[j]] + kAdds[round], kShifts[j]);
+}
+
+// The two lines side by side, step by step: they are independent until the end.
+template <size_t... j>
+[[gnu::always_inline]] inline void Lines(uint32_t (&left)[4],
+                                         uint32_t (&right)[4],
+                                         const uint32_t (&x)[16],
+                                         std::index_sequence<j...>) {
+  ((Step<false, j>(left, x), Step<true, j>(right, x)), ...);
 }
 
 }  // namespace
@@ -96,8 +93,7 @@ void Ripemd128::Compress(const uint8_t* blocks, size_t count) {
     for (int i = 0; i < 16; ++i) x[i] = LoadLe32(blocks + 4 * i);
     uint32_t left[4] = {state_[0], state_[1], state_[2], state_[3]};
     uint32_t right[4] = {state_[0], state_[1], state_[2], state_[3]};
-    Line<false>(left, x);
-    Line<true>(right, x);
+    Lines(left, right, x, std::make_index_sequence<64>{});
     const uint32_t t = state_[1] + left[2] + right[3];
     state_[1] = state_[2] + left[3] + right[0];
     state_[2] = state_[3] + left[0] + right[1];
