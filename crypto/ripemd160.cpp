@@ -1,0 +1,112 @@
+#include "crypto/ripemd160.h"
+
+#include <utility>
+
+#include "crypto/known_answer.h"
+#include "crypto/tables/ripemd.h"
+
+namespace varkesh {
+
+namespace {
+
+using detail::LoadLe32;
+using detail::Rotl32;
+
+// The five Boolean functions; the left line uses them in the order 0..4, the right 4..0.
+template <size_t kFn>
+constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
+  if constexpr (kFn == 0)
+    return x ^ y ^ z;
+  else if constexpr (kFn == 1)
+    return z ^ (x & (y ^ z));  // x ? y : z
+  else if constexpr (kFn == 2)
+    return (x | ~y) ^ z;
+  else if constexpr (kFn == 3)
+    return y ^ (z & (x ^ y));  // z ? x : y
+  else
+    return x ^ (y | ~z);
+}
+
+// Step j of one line. The five registers rotate roles: at step j, register a sits at index
+// -j mod 5 and b, c, d, e follow it cyclically, so nothing is moved between steps.
+template <bool kRight, size_t j>
+[[gnu::always_inline]] inline void Step(uint32_t (&v)[5], const uint32_t (&x)[16]) {
+  constexpr auto& kWords = kRight ? tables::RIPEMD160_R_RIGHT : tables::RIPEMD160_R_LEFT;
+  constexpr auto& kShifts = kRight ? tables::RIPEMD160_S_RIGHT : tables::RIPEMD160_S_LEFT;
+  constexpr auto& kAdds = kRight ? tables::RIPEMD160_K_RIGHT : tables::RIPEMD160_K_LEFT;
+  constexpr size_t round = j / 16;
+  constexpr size_t fn = kRight ? 4 - round : round;
+  uint32_t& a = v[(100 - j) % 5];
+  const uint32_t b = v[(101 - j) % 5];
+  uint32_t& c = v[(102 - j) % 5];
+  const uint32_t d = v[(103 - j) % 5], e = v[(104 - j) % 5];
+  a = Rotl32(a + Mix<fn>(b, c, d) + x[kWords[j]] + kAdds[round], kShifts[j]) + e;
+  c = Rotl32(c, 10);
+}
+
+// The two lines side by side, step by step: they are independent until the end.
+template <size_t... j>
+[[gnu::always_inline]] inline void Lines(uint32_t (&left)[5],
+                                         uint32_t (&right)[5],
+                                         const uint32_t (&x)[16],
+                                         std::index_sequence<j...>) {
+  ((Step<false, j>(left, x), Step<true, j>(right, x)), ...);
+}
+
+}  // namespace
+
+bool Ripemd160::KnownAnswerTest() {
+  return HashKnownAnswers<Ripemd160>({
+      {"a", "0bdc9d2d256b3ee9daae347be6f4dc835a467ffe"},
+      {"abcdefghijklmnopqrstuvwxyz", "f71c27109c692c1b56bbdceb5b9d2865b3708dbc"},
+  });
+}
+
+void Ripemd160::Init() {
+  Wipe();
+  for (size_t i = 0; i < state_.size(); ++i) state_[i] = tables::MD_IV[i];
+  initialized_ = true;
+}
+
+void Ripemd160::Update(const uint8_t* data, size_t size) {
+  if (!initialized_)
+    throw HashError(std::string(kHashNotInitialized));
+  bit_count_ += uint64_t{size} * 8;
+  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
+}
+
+void Ripemd160::Final(uint8_t* digest) {
+  if (!initialized_)
+    throw HashError(std::string(kHashNotInitialized));
+  buffer_.Pad(0x80, 8, [this](const uint8_t* b, size_t n) { Compress(b, n); });
+  detail::StoreLe64(buffer_.block_data() + 56, bit_count_);
+  Compress(buffer_.block_data(), 1);
+  for (size_t i = 0; i < state_.size(); ++i) detail::StoreLe32(digest + 4 * i, state_[i]);
+  Wipe();
+}
+
+void Ripemd160::Wipe() {
+  bit_count_ = 0;
+  detail::SecureWipeObject(state_);
+  buffer_.Wipe();
+  initialized_ = false;
+}
+
+void Ripemd160::Compress(const uint8_t* blocks, size_t count) {
+  uint32_t x[16];
+  for (; count != 0; --count, blocks += 64) {
+    for (int i = 0; i < 16; ++i) x[i] = LoadLe32(blocks + 4 * i);
+    uint32_t left[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
+    uint32_t right[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
+    Lines(left, right, x, std::make_index_sequence<80>{});
+    const uint32_t t = state_[1] + left[2] + right[3];
+    state_[1] = state_[2] + left[3] + right[4];
+    state_[2] = state_[3] + left[4] + right[0];
+    state_[3] = state_[4] + left[0] + right[1];
+    state_[4] = state_[0] + left[1] + right[2];
+    state_[0] = t;
+  }
+  detail::SecureWipeObject(x);
+}
+
+}  // namespace varkesh

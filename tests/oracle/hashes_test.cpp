@@ -1,0 +1,155 @@
+// The little-endian MD family and the SHA family against independent implementations: OpenSSL's
+// libcrypto for all but RIPEMD-128, which only Crypto++ has. Every message length up to several
+// blocks, then random longer ones, each fed to our hash in random pieces (empty ones included).
+#include <cryptopp/ripemd.h>
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/provider.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "crypto/detail/hex.h"
+#include "crypto/md4.h"
+#include "crypto/md5.h"
+#include "crypto/ripemd128.h"
+#include "crypto/ripemd160.h"
+#include "crypto/sha1.h"
+#include "crypto/sha256.h"
+#include "crypto/sha512.h"
+
+namespace varkesh::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// MD4 lives in OpenSSL's legacy provider; loading it replaces the implicit default one. Both
+// are unloaded at the end so that the leak checker sees nothing of OpenSSL's.
+class OpenSslProviders : public testing::Environment {
+ public:
+  void SetUp() override {
+    legacy_ = OSSL_PROVIDER_load(nullptr, "legacy");
+    default_ = OSSL_PROVIDER_load(nullptr, "default");
+  }
+
+  void TearDown() override {
+    if (legacy_ != nullptr)
+      OSSL_PROVIDER_unload(legacy_);
+    if (default_ != nullptr)
+      OSSL_PROVIDER_unload(default_);
+  }
+
+ private:
+  OSSL_PROVIDER* legacy_ = nullptr;
+  OSSL_PROVIDER* default_ = nullptr;
+};
+
+[[maybe_unused]] testing::Environment* const kProviders =
+    testing::AddGlobalTestEnvironment(new OpenSslProviders);
+
+Bytes OpenSslDigest(const char* name, const Bytes& message) {
+  const std::unique_ptr<EVP_MD, decltype(&EVP_MD_free)> md(EVP_MD_fetch(nullptr, name, nullptr),
+                                                           EVP_MD_free);
+  if (md == nullptr)
+    return {};
+  Bytes digest(static_cast<size_t>(EVP_MD_get_size(md.get())));
+  unsigned int size = 0;
+  if (EVP_Digest(message.data(), message.size(), digest.data(), &size, md.get(), nullptr) != 1)
+    return {};
+  return digest;
+}
+
+template <class CryptoPPHash>
+Bytes CryptoPPDigest(const Bytes& message) {
+  CryptoPPHash hash;
+  Bytes digest(CryptoPPHash::DIGESTSIZE);
+  hash.CalculateDigest(digest.data(), message.data(), message.size());
+  return digest;
+}
+
+struct OracleCase {
+  const char* name;
+  std::unique_ptr<Hash> (*ours)();
+  Bytes (*oracle)(const Bytes&);
+};
+
+template <class T>
+std::unique_ptr<Hash> Make() {
+  return std::make_unique<T>();
+}
+
+// SHA-1 and SHA-256 also have a path through the processor's SHA instructions; where it exists
+// the plain classes take it, so the portable code is checked on its own as well.
+template <class T>
+std::unique_ptr<Hash> MakePortable() {
+  auto hash = std::make_unique<T>();
+  hash->SetUseHardware(false);
+  return hash;
+}
+
+template <const char* kName>
+Bytes OpenSsl(const Bytes& message) {
+  return OpenSslDigest(kName, message);
+}
+
+constexpr char kMd4[] = "MD4";
+constexpr char kMd5[] = "MD5";
+constexpr char kRipemd160[] = "RIPEMD160";
+constexpr char kSha1[] = "SHA1";
+constexpr char kSha256[] = "SHA256";
+constexpr char kSha384[] = "SHA384";
+constexpr char kSha512[] = "SHA512";
+
+const OracleCase kCases[] = {
+    {"Md4", &Make<Md4>, &OpenSsl<kMd4>},
+    {"Md5", &Make<Md5>, &OpenSsl<kMd5>},
+    {"Ripemd128", &Make<Ripemd128>, &CryptoPPDigest<CryptoPP::RIPEMD128>},
+    {"Ripemd160", &Make<Ripemd160>, &OpenSsl<kRipemd160>},
+    {"Sha1", &Make<Sha1>, &OpenSsl<kSha1>},
+    {"Sha256", &Make<Sha256>, &OpenSsl<kSha256>},
+    {"Sha1Portable", &MakePortable<Sha1>, &OpenSsl<kSha1>},
+    {"Sha256Portable", &MakePortable<Sha256>, &OpenSsl<kSha256>},
+    {"Sha384", &Make<Sha384>, &OpenSsl<kSha384>},
+    {"Sha512", &Make<Sha512>, &OpenSsl<kSha512>},
+};
+
+void PrintTo(const OracleCase& c, std::ostream* os) { *os << c.name; }
+
+class HashOracle : public testing::TestWithParam<OracleCase> {};
+
+TEST_P(HashOracle, RandomMessagesInRandomPieces) {
+  const OracleCase& c = GetParam();
+  ASSERT_FALSE(c.oracle(Bytes{}).empty()) << "the oracle has no " << c.name;
+  std::mt19937 rng(20240611);
+  const std::unique_ptr<Hash> hash = c.ours();  // one object throughout: Final must reset
+  Bytes digest(hash->DigestBytes());
+
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n <= 600; ++n) lengths.push_back(n);  // every boundary of the first blocks
+  for (int i = 0; i < 100; ++i) lengths.push_back(601 + rng() % 2500);
+
+  for (const size_t length : lengths) {
+    Bytes message(length);
+    for (uint8_t& byte : message) byte = static_cast<uint8_t>(rng());
+    hash->Init();
+    for (size_t pos = 0; pos < length;) {
+      // Mostly short pieces so that many calls start and end inside a block; sometimes empty.
+      const size_t piece =
+          std::min<size_t>(length - pos, rng() % 4 == 0 ? rng() % 400 : rng() % 70);
+      hash->Update(message.data() + pos, piece);
+      pos += piece;
+    }
+    hash->Final(digest.data());
+    ASSERT_EQ(detail::ToHex(digest), detail::ToHex(c.oracle(message)))
+        << c.name << ", " << length << " bytes";
+  }
+}
+
+std::string CaseName(const testing::TestParamInfo<OracleCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Hashes, HashOracle, testing::ValuesIn(kCases), CaseName);
+
+}  // namespace
+}  // namespace varkesh::test
