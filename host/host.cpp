@@ -24,7 +24,7 @@ namespace {
 // plug-in did not free, show up in heap(). One call at a time, as in the real host: no locks.
 struct TrackedHeap {
   std::unordered_set<void*> live;
-  std::unordered_set<void*> answers;  // handed to the plug-in, which must free them
+  std::unordered_set<void*> owed;  // blocks the plug-in must free
   int foreign_frees = 0;
 };
 
@@ -56,9 +56,77 @@ void TrackedRelease(void* block) {
     ++heap.foreign_frees;  // never ours, or freed twice: leave it alone
     return;
   }
-  heap.answers.erase(block);
+  heap.owed.erase(block);
   std::free(block);
 }
+
+#endif
+
+#ifdef _WIN32
+
+// While an export runs, a second thread watches for message boxes of this process, records
+// their text and presses OK, so that an error box never leaves a test waiting.
+class BoxCloser {
+ public:
+  explicit BoxCloser(std::vector<std::string>& texts) : texts_(texts) {
+    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &BoxCloser::Watch, this, 0, nullptr);
+  }
+
+  ~BoxCloser() {
+    SetEvent(stop_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    CloseHandle(stop_);
+  }
+
+  BoxCloser(const BoxCloser&) = delete;
+  BoxCloser& operator=(const BoxCloser&) = delete;
+
+ private:
+  static DWORD WINAPI Watch(void* self) {
+    auto* closer = static_cast<BoxCloser*>(self);
+    while (WaitForSingleObject(closer->stop_, 20) == WAIT_TIMEOUT) {
+      EnumWindows(&BoxCloser::Visit, reinterpret_cast<LPARAM>(closer));
+    }
+    return 0;
+  }
+
+  static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char class_name[16] = {};
+    GetClassNameA(window, class_name, sizeof(class_name));
+    // A message box is a dialog whose text sits in the static with id 0xFFFF.
+    HWND text = GetDlgItem(window, 0xFFFF);
+    if (process != GetCurrentProcessId() || std::strcmp(class_name, "#32770") != 0 ||
+        text == nullptr || !IsWindowVisible(window)) {
+      return TRUE;
+    }
+    char buffer[2048] = {};
+    GetWindowTextA(text, buffer, sizeof(buffer));
+    auto* closer = reinterpret_cast<BoxCloser*>(self);
+    if (closer->closing_.insert(window).second)
+      closer->texts_.emplace_back(buffer);
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+  }
+
+  std::vector<std::string>& texts_;
+  std::unordered_set<HWND> closing_;
+  HANDLE stop_;
+  HANDLE thread_;
+};
+
+#else
+
+// No window system: nothing can pop up.
+class BoxCloser {
+ public:
+  explicit BoxCloser(std::vector<std::string>&) {}
+
+  ~BoxCloser() {}  // user-provided, so that a guard object is not an unused variable
+};
 
 #endif
 
@@ -128,7 +196,7 @@ struct Callbacks {
       return false;
     if (answer->text) {
       *text = Host::NewBlock(*answer->text);
-      Tracked().answers.insert(*text);
+      Host::Owe(*text);
     }
     return answer->answered;
   }
@@ -178,10 +246,18 @@ char* Host::NewBlock(const std::string& text) {
 
 void Host::FreeBlock(char* block) { platform::HostRelease(block); }
 
+void Host::Owe(void* block) {
+  if (block != nullptr)
+    Tracked().owed.insert(block);
+}
+
 std::array<std::string, 3> Host::Identify(
     const std::array<std::optional<std::string>, 3>& prefill) {
   std::array<char*, 3> slots{};
-  for (size_t i = 0; i < 3; ++i) slots[i] = prefill[i] ? NewBlock(*prefill[i]) : nullptr;
+  for (size_t i = 0; i < 3; ++i) {
+    slots[i] = prefill[i] ? NewBlock(*prefill[i]) : nullptr;
+    Owe(slots[i]);  // the plug-in replaces every slot, freeing what was there
+  }
   library_->init(0x1234, &slots[0], &slots[1], &slots[2]);
   std::array<std::string, 3> texts;
   for (size_t i = 0; i < 3; ++i) {
@@ -226,11 +302,19 @@ Outcome Host::Call(bool edit,
   const std::vector<char*> before = slots;
   variables_.clear();
   Outcome outcome;
-  outcome.result = (edit ? library_->edit : library_->exec)(action, slots.data());
+  {
+    const BoxCloser boxes(outcome.message_boxes);
+    outcome.result = (edit ? library_->edit : library_->exec)(action, slots.data());
+  }
   outcome.variables = variables_;
   outcome.error = LastError();
   slots.pop_back();
-  for (size_t i = 0; i < slots.size(); ++i) outcome.replaced_slots += slots[i] != before[i];
+  for (size_t i = 0; i < slots.size(); ++i) {
+    if (slots[i] == before[i])
+      continue;
+    ++outcome.replaced_slots;
+    Owe(before[i]);
+  }
   for (char* slot : slots) {
     outcome.parameters.push_back(slot != nullptr ? std::optional<std::string>(slot) : std::nullopt);
     FreeBlock(slot);
@@ -238,15 +322,18 @@ Outcome Host::Call(bool edit,
   return outcome;
 }
 
-void Host::About() { library_->about(); }
+void Host::About() {
+  std::vector<std::string> ignored;
+  const BoxCloser boxes(ignored);
+  library_->about();
+}
 
 std::string Host::LastError() const { return library_->last_error(); }
 
 HeapReport Host::heap() const {
   TrackedHeap& heap = Tracked();
-  std::erase_if(heap.answers, [](void* block) { return !StillAllocated(block); });
-  return {heap.foreign_frees, static_cast<int>(heap.answers.size()),
-          static_cast<int>(heap.live.size())};
+  std::erase_if(heap.owed, [](void* block) { return !StillAllocated(block); });
+  return {heap.foreign_frees, static_cast<int>(heap.owed.size())};
 }
 
 std::string Printable(const std::string& host_text) {

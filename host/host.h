@@ -37,14 +37,15 @@ struct Outcome {
   std::string error;                                           // VarkeshLastError afterwards
   std::vector<std::optional<std::string>> parameters;  // the slots after the call (null: none)
   int replaced_slots = 0;                              // slots whose pointer the plug-in changed
+  std::vector<std::string> message_boxes;  // texts of the boxes shown (and closed) meanwhile
 };
 
-// What went wrong on the host's heap: blocks freed that the heap never gave out, and blocks
-// that the host handed to the plug-in for it to free but that are still live.
+// What went wrong on the host's heap: blocks freed that the heap never gave out (seen only
+// where the host owns the heap, not on Windows), and blocks the plug-in had to free but did
+// not: answers to interface-access requests, and the old blocks of slots it replaced.
 struct HeapReport {
   int foreign_frees = 0;
-  int unfreed_answers = 0;
-  int live_blocks = 0;  // everything not yet freed, the host's own included
+  int unfreed = 0;
 };
 
 class Host {
@@ -84,6 +85,8 @@ class Host {
   // Host-heap blocks, as the host itself makes them.
   static char* NewBlock(const std::string& text);
   static void FreeBlock(char* block);
+  // Declares a block that the plug-in must free; heap() counts it until it is gone.
+  static void Owe(void* block);
 
  private:
   struct Library;

@@ -79,7 +79,9 @@ Bytes RandomBytes(size_t n, uint32_t seed) {
 }
 
 Bytes Slice(const Bytes& v, size_t from, size_t to) {
-  return Bytes(v.begin() + static_cast<ptrdiff_t>(from), v.begin() + static_cast<ptrdiff_t>(to));
+  Bytes out(to - from);
+  std::copy_n(v.data() + from, out.size(), out.data());
+  return out;
 }
 
 Bytes Encrypt(Rc4& rc4, const Bytes& in) {
