@@ -19,9 +19,6 @@ const CipherClass& CipherAt(int32_t index) {
   if (index < 0 || static_cast<size_t>(index) >= table.size()) {
     throw Error("Invalid cipher index: " + FromInteger(index));
   }
-  if (table[index].cls == nullptr) {
-    throw Error("Cipher not available in this build: " + std::string(table[index].list_text));
-  }
   return *table[index].cls;
 }
 
@@ -29,9 +26,6 @@ const HashClass& KeyHashAt(int32_t index) {
   const auto table = HashTable();
   if (index < 0 || static_cast<size_t>(index) >= table.size()) {
     throw Error("Invalid key hash index: " + FromInteger(index));
-  }
-  if (table[index].cls == nullptr) {
-    throw Error("Hash not available in this build: " + std::string(table[index].list_text));
   }
   return *table[index].cls;
 }

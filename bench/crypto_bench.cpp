@@ -113,12 +113,10 @@ void RegisterCipher(const CipherEntry& entry) {
 int main(int argc, char** argv) {
   using namespace varkesh;
   for (const HashEntry& entry : HashTable()) {
-    if (entry.cls != nullptr)
-      bench::RegisterHash(entry);
+    bench::RegisterHash(entry);
   }
   for (const CipherEntry& entry : CipherTable()) {
-    if (entry.cls != nullptr)
-      bench::RegisterCipher(entry);
+    bench::RegisterCipher(entry);
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -14,24 +14,6 @@ namespace varkesh::cli {
 
 namespace {
 
-const CipherClass& RequireCipher(const std::string& name) {
-  const CipherEntry* entry = FindCipher(name);
-  if (entry == nullptr)
-    throw Error("Unknown cipher: " + name);
-  if (entry->cls == nullptr)
-    throw Error("Cipher not available in this build: " + name);
-  return *entry->cls;
-}
-
-const HashClass& RequireKeyHash(const std::string& name) {
-  const HashEntry* entry = FindHash(name);
-  if (entry == nullptr)
-    throw Error("Unknown key hash: " + name);
-  if (entry->cls == nullptr)
-    throw Error("Key hash not available in this build: " + name);
-  return *entry->cls;
-}
-
 std::string ReadPassPhrase(const CipherOptions& options) {
   if (!options.passphrase_env.empty()) {
     const char* value = std::getenv(options.passphrase_env.c_str());
@@ -127,7 +109,7 @@ int CipherFile(Cipher& cipher, const CipherOptions& options) {
 
 int RunCipher(const CipherOptions& options) {
   const CipherClass& cipher_class = RequireCipher(options.cipher);
-  const HashClass& key_hash = RequireKeyHash(options.key_hash);
+  const HashClass& key_hash = RequireHash(options.key_hash, "key hash");
   const std::unique_ptr<Cipher> cipher = cipher_class.create();
   cipher->InitFromPassPhrase(ReadPassPhrase(options), key_hash);
   const int status = options.has_text ? CipherText(*cipher, options) : CipherFile(*cipher, options);

@@ -13,16 +13,21 @@ namespace varkesh::cli {
 
 void ReportError(const std::string& message) { std::cerr << "varkesh: " << message << "\n"; }
 
-namespace {
-
-const HashClass& RequireHash(const std::string& name) {
+const HashClass& RequireHash(const std::string& name, const char* what) {
   const HashEntry* entry = FindHash(name);
   if (entry == nullptr)
-    throw Error("Unknown hash: " + name);
-  if (entry->cls == nullptr)
-    throw Error("Hash not available in this build: " + name);
+    throw Error("Unknown " + std::string(what) + ": " + name);
   return *entry->cls;
 }
+
+const CipherClass& RequireCipher(const std::string& name) {
+  const CipherEntry* entry = FindCipher(name);
+  if (entry == nullptr)
+    throw Error("Unknown cipher: " + name);
+  return *entry->cls;
+}
+
+namespace {
 
 std::string HexDigest(Hash& hash) {
   std::vector<uint8_t> digest(hash.DigestBytes());
@@ -45,7 +50,7 @@ void HashWholeStream(Hash& hash, FileReader& reader) {
 }  // namespace
 
 int RunHash(const HashOptions& options) {
-  const std::unique_ptr<Hash> hash = RequireHash(options.algorithm).create();
+  const std::unique_ptr<Hash> hash = RequireHash(options.algorithm, "hash").create();
   if (options.has_text) {
     hash->Init();
     hash->UpdateText(options.text);
@@ -77,12 +82,10 @@ int RunSelfTest() {
     all_passed = all_passed && passed;
   };
   for (const HashEntry& entry : HashTable()) {
-    if (entry.cls != nullptr)
-      report(entry.cls->algorithm, entry.cls->known_answer_test());
+    report(entry.cls->algorithm, entry.cls->known_answer_test());
   }
   for (const CipherEntry& entry : CipherTable()) {
-    if (entry.cls != nullptr)
-      report(entry.cls->algorithm, entry.cls->known_answer_test());
+    report(entry.cls->algorithm, entry.cls->known_answer_test());
   }
   return all_passed ? 0 : 1;
 }
@@ -91,11 +94,6 @@ int RunAlgorithms() {
   std::printf("Key hashes (-k) and hashes (hash -a):\n");
   std::printf("  %-5s %-10s %-26s %4s  %s\n", "index", "list text", "algorithm", "id", "bits");
   for (const HashEntry& entry : HashTable()) {
-    if (entry.cls == nullptr) {
-      std::printf("  %-5d %-10.*s (not available in this build)\n", entry.index,
-                  static_cast<int>(entry.list_text.size()), entry.list_text.data());
-      continue;
-    }
     std::printf("  %-5d %-10.*s %-26.*s %4d  %d\n", entry.index,
                 static_cast<int>(entry.list_text.size()), entry.list_text.data(),
                 static_cast<int>(entry.cls->algorithm.size()), entry.cls->algorithm.data(),
@@ -105,11 +103,6 @@ int RunAlgorithms() {
   std::printf("  %-5s %-10s %-10s %4s  %-6s %s\n", "index", "list text", "algorithm", "id", "block",
               "max key bits");
   for (const CipherEntry& entry : CipherTable()) {
-    if (entry.cls == nullptr) {
-      std::printf("  %-5d %-10.*s (not available in this build)\n", entry.index,
-                  static_cast<int>(entry.list_text.size()), entry.list_text.data());
-      continue;
-    }
     const std::string block =
         entry.cls->block_size > 0 ? std::to_string(entry.cls->block_size) : "stream";
     std::printf("  %-5d %-10.*s %-10.*s %4d  %-6s %d\n", entry.index,

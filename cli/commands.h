@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "crypto/framework.h"
+
 namespace varkesh::cli {
 
 struct HashOptions {
@@ -32,5 +34,9 @@ int RunSelfTest();
 int RunAlgorithms();
 
 void ReportError(const std::string& message);
+
+// A class by table index or name; "Unknown <what>: <name>" otherwise.
+const HashClass& RequireHash(const std::string& name, const char* what);
+const CipherClass& RequireCipher(const std::string& name);
 
 }  // namespace varkesh::cli

@@ -6,175 +6,71 @@
 #include <charconv>
 #include <string>
 
-// A class joins the tables as soon as its unit is in the tree; until then its row is listed
-// as unavailable (a null class).
-#if __has_include("crypto/blowfish.h")
-#  include "crypto/blowfish.h"
-#endif
-#if __has_include("crypto/cast128.h")
-#  include "crypto/cast128.h"
-#endif
-#if __has_include("crypto/cast256.h")
-#  include "crypto/cast256.h"
-#endif
-#if __has_include("crypto/des.h")
-#  include "crypto/des.h"
-#endif
-#if __has_include("crypto/haval.h")
-#  include "crypto/haval.h"
-#endif
-#if __has_include("crypto/ice.h")
-#  include "crypto/ice.h"
-#endif
-#if __has_include("crypto/idea.h")
-#  include "crypto/idea.h"
-#endif
-#if __has_include("crypto/mars.h")
-#  include "crypto/mars.h"
-#endif
-#if __has_include("crypto/md4.h")
-#  include "crypto/md4.h"
-#endif
-#if __has_include("crypto/md5.h")
-#  include "crypto/md5.h"
-#endif
-#if __has_include("crypto/misty1.h")
-#  include "crypto/misty1.h"
-#endif
-#if __has_include("crypto/rc2.h")
-#  include "crypto/rc2.h"
-#endif
-#if __has_include("crypto/rc4.h")
-#  include "crypto/rc4.h"
-#endif
-#if __has_include("crypto/rc5.h")
-#  include "crypto/rc5.h"
-#endif
-#if __has_include("crypto/rc6.h")
-#  include "crypto/rc6.h"
-#endif
-#if __has_include("crypto/rijndael.h")
-#  include "crypto/rijndael.h"
-#endif
-#if __has_include("crypto/ripemd128.h")
-#  include "crypto/ripemd128.h"
-#endif
-#if __has_include("crypto/ripemd160.h")
-#  include "crypto/ripemd160.h"
-#endif
-#if __has_include("crypto/serpent.h")
-#  include "crypto/serpent.h"
-#endif
-#if __has_include("crypto/sha1.h")
-#  include "crypto/sha1.h"
-#endif
-#if __has_include("crypto/sha256.h")
-#  include "crypto/sha256.h"
-#endif
-#if __has_include("crypto/sha512.h")
-#  include "crypto/sha512.h"
-#endif
-#if __has_include("crypto/tea.h")
-#  include "crypto/tea.h"
-#endif
-#if __has_include("crypto/tiger.h")
-#  include "crypto/tiger.h"
-#endif
-#if __has_include("crypto/twofish.h")
-#  include "crypto/twofish.h"
-#endif
+#include "crypto/blowfish.h"
+#include "crypto/cast128.h"
+#include "crypto/cast256.h"
+#include "crypto/des.h"
+#include "crypto/haval.h"
+#include "crypto/ice.h"
+#include "crypto/idea.h"
+#include "crypto/mars.h"
+#include "crypto/md4.h"
+#include "crypto/md5.h"
+#include "crypto/misty1.h"
+#include "crypto/rc2.h"
+#include "crypto/rc4.h"
+#include "crypto/rc5.h"
+#include "crypto/rc6.h"
+#include "crypto/rijndael.h"
+#include "crypto/ripemd128.h"
+#include "crypto/ripemd160.h"
+#include "crypto/serpent.h"
+#include "crypto/sha1.h"
+#include "crypto/sha256.h"
+#include "crypto/sha512.h"
+#include "crypto/tea.h"
+#include "crypto/tiger.h"
+#include "crypto/twofish.h"
 
 namespace varkesh {
 
-class Haval;
-class Md4;
-class Md5;
-class Ripemd128;
-class Ripemd160;
-class Sha1;
-class Sha256;
-class Sha384;
-class Sha512;
-class Tiger;
-class Blowfish;
-class Cast128;
-class Cast256;
-class Des;
-class TripleDes;
-class Ice;
-class ThinIce;
-class Ice2;
-class Idea;
-class Mars;
-class Misty1;
-class Rc2;
-class Rc4;
-class Rc5;
-class Rc6;
-class Rijndael;
-class Serpent;
-class Tea;
-class Twofish;
-
-namespace {
-
-template <class T>
-const HashClass* HashIfBuilt() {
-  if constexpr (requires { sizeof(T); }) {
-    return &HashClassOf<T>();
-  } else {
-    return nullptr;
-  }
-}
-
-template <class T>
-const CipherClass* CipherIfBuilt() {
-  if constexpr (requires { sizeof(T); }) {
-    return &CipherClassOf<T>();
-  } else {
-    return nullptr;
-  }
-}
-
-}  // namespace
-
 std::span<const HashEntry> HashTable() {
   static const std::array<HashEntry, 10> kTable{{
-      {0, "Haval", "Haval", HashIfBuilt<Haval>()},
-      {1, "MD4", "Md4", HashIfBuilt<Md4>()},
-      {2, "MD5", "Md5", HashIfBuilt<Md5>()},
-      {3, "RMD 128", "Ripemd128", HashIfBuilt<Ripemd128>()},
-      {4, "RMD 160", "Ripemd160", HashIfBuilt<Ripemd160>()},
-      {5, "SHA 1", "Sha1", HashIfBuilt<Sha1>()},
-      {6, "SHA 256", "Sha256", HashIfBuilt<Sha256>()},
-      {7, "SHA 384", "Sha384", HashIfBuilt<Sha384>()},
-      {8, "SHA 512", "Sha512", HashIfBuilt<Sha512>()},
-      {9, "Tiger", "Tiger", HashIfBuilt<Tiger>()},
+      {0, "Haval", "Haval", &HashClassOf<Haval>()},
+      {1, "MD4", "Md4", &HashClassOf<Md4>()},
+      {2, "MD5", "Md5", &HashClassOf<Md5>()},
+      {3, "RMD 128", "Ripemd128", &HashClassOf<Ripemd128>()},
+      {4, "RMD 160", "Ripemd160", &HashClassOf<Ripemd160>()},
+      {5, "SHA 1", "Sha1", &HashClassOf<Sha1>()},
+      {6, "SHA 256", "Sha256", &HashClassOf<Sha256>()},
+      {7, "SHA 384", "Sha384", &HashClassOf<Sha384>()},
+      {8, "SHA 512", "Sha512", &HashClassOf<Sha512>()},
+      {9, "Tiger", "Tiger", &HashClassOf<Tiger>()},
   }};
   return kTable;
 }
 
 std::span<const CipherEntry> CipherTable() {
   static const std::array<CipherEntry, 19> kTable{{
-      {0, "BlowFish", "Blowfish", CipherIfBuilt<Blowfish>()},
-      {1, "CAST 128", "Cast128", CipherIfBuilt<Cast128>()},
-      {2, "CAST 256", "Cast256", CipherIfBuilt<Cast256>()},
-      {3, "DES", "Des", CipherIfBuilt<Des>()},
-      {4, "3 DES", "TripleDes", CipherIfBuilt<TripleDes>()},
-      {5, "ICE", "Ice", CipherIfBuilt<Ice>()},
-      {6, "Thin ICE", "ThinIce", CipherIfBuilt<ThinIce>()},
-      {7, "ICE 2", "Ice2", CipherIfBuilt<Ice2>()},
-      {8, "IDEA", "Idea", CipherIfBuilt<Idea>()},
-      {9, "Mars", "Mars", CipherIfBuilt<Mars>()},
-      {10, "Misty 1", "Misty1", CipherIfBuilt<Misty1>()},
-      {11, "RC2", "Rc2", CipherIfBuilt<Rc2>()},
-      {12, "RC4", "Rc4", CipherIfBuilt<Rc4>()},
-      {13, "RC5", "Rc5", CipherIfBuilt<Rc5>()},
-      {14, "RC6", "Rc6", CipherIfBuilt<Rc6>()},
-      {15, "Rijndael", "Rijndael", CipherIfBuilt<Rijndael>()},
-      {16, "SerPent", "Serpent", CipherIfBuilt<Serpent>()},
-      {17, "TEA", "Tea", CipherIfBuilt<Tea>()},
-      {18, "TwoFish", "Twofish", CipherIfBuilt<Twofish>()},
+      {0, "BlowFish", "Blowfish", &CipherClassOf<Blowfish>()},
+      {1, "CAST 128", "Cast128", &CipherClassOf<Cast128>()},
+      {2, "CAST 256", "Cast256", &CipherClassOf<Cast256>()},
+      {3, "DES", "Des", &CipherClassOf<Des>()},
+      {4, "3 DES", "TripleDes", &CipherClassOf<TripleDes>()},
+      {5, "ICE", "Ice", &CipherClassOf<Ice>()},
+      {6, "Thin ICE", "ThinIce", &CipherClassOf<ThinIce>()},
+      {7, "ICE 2", "Ice2", &CipherClassOf<Ice2>()},
+      {8, "IDEA", "Idea", &CipherClassOf<Idea>()},
+      {9, "Mars", "Mars", &CipherClassOf<Mars>()},
+      {10, "Misty 1", "Misty1", &CipherClassOf<Misty1>()},
+      {11, "RC2", "Rc2", &CipherClassOf<Rc2>()},
+      {12, "RC4", "Rc4", &CipherClassOf<Rc4>()},
+      {13, "RC5", "Rc5", &CipherClassOf<Rc5>()},
+      {14, "RC6", "Rc6", &CipherClassOf<Rc6>()},
+      {15, "Rijndael", "Rijndael", &CipherClassOf<Rijndael>()},
+      {16, "SerPent", "Serpent", &CipherClassOf<Serpent>()},
+      {17, "TEA", "Tea", &CipherClassOf<Tea>()},
+      {18, "TwoFish", "Twofish", &CipherClassOf<Twofish>()},
   }};
   return kTable;
 }
@@ -216,7 +112,7 @@ const Entry* Find(std::span<const Entry> table,
   }
   for (const Entry& entry : table) {
     if (key == Normalized(entry.list_text) || key == Normalized(entry.class_name) ||
-        (entry.cls != nullptr && key == Normalized(entry.cls->algorithm))) {
+        key == Normalized(entry.cls->algorithm)) {
       return &entry;
     }
   }

@@ -14,14 +14,14 @@ struct HashEntry {
   int index;                   // key-hash index of the cipher actions (0-9)
   std::string_view list_text;  // as the dialogs list it
   std::string_view class_name;
-  const HashClass* cls;  // null while the class is not built
+  const HashClass* cls;
 };
 
 struct CipherEntry {
   int index;  // cipher index of the cipher actions (0-18)
   std::string_view list_text;
   std::string_view class_name;
-  const CipherClass* cls;  // null while the class is not built
+  const CipherClass* cls;
 };
 
 // All ten hashes and all nineteen ciphers, in index order.

@@ -25,9 +25,7 @@ class HashVectors : public testing::TestWithParam<VectorRecord> {
  protected:
   std::unique_ptr<Hash> MakeHash() {
     const HashEntry* entry = FindHash(GetParam().section);
-    if (entry == nullptr || entry->cls == nullptr)
-      return nullptr;
-    return entry->cls->create();
+    return entry != nullptr ? entry->cls->create() : nullptr;
   }
 
   std::vector<uint8_t> Digest(Hash& hash) {
@@ -40,8 +38,7 @@ class HashVectors : public testing::TestWithParam<VectorRecord> {
 TEST_P(HashVectors, Digest) {
   const VectorRecord& record = GetParam();
   const auto hash = MakeHash();
-  if (hash == nullptr)
-    GTEST_SKIP() << record.section << " is not built";
+  ASSERT_NE(hash, nullptr) << record;
   const std::vector<uint8_t> in = record.Bytes("In");
   const std::vector<uint8_t> expected = record.Bytes("Out");
   const uint64_t repeat = record.Has("Repeat") ? record.Number("Repeat") : 1;
@@ -84,8 +81,6 @@ TEST_P(BlockVectors, OneBlock) {
   const VectorRecord& record = GetParam();
   const CipherEntry* entry = FindCipher(record.section);
   ASSERT_NE(entry, nullptr) << record;
-  if (entry->cls == nullptr)
-    GTEST_SKIP() << record.section << " is not built";
   const std::unique_ptr<Cipher> cipher = entry->cls->create();
   auto& block_cipher = dynamic_cast<BlockCipher&>(*cipher);
 
@@ -114,7 +109,6 @@ TEST_P(BlockVectors, OneBlock) {
   EXPECT_THROW(block_cipher.DecryptBlock(in.data(), out.data()), BlockCipherError);
 }
 
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BlockVectors);
 INSTANTIATE_TEST_SUITE_P(Vectors,
                          BlockVectors,
                          testing::ValuesIn(LoadVectors("block", {"Key", "In", "Out"}, {"KeyBits"})),
