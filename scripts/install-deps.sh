@@ -5,8 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config python3 clang-format
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libssl-dev openssl libcrypto++-dev libbotan-2-dev
+  # the Windows plug-in: cross compiler, and Wine to run its tests
+  g++-mingw-w64-i686 wine wine32:i386 fonts-wine
 )
 
 missing=()
@@ -18,6 +20,8 @@ if ((${#missing[@]})); then
   echo "installing: ${missing[*]}"
   sudo_cmd=()
   [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+  # Wine's 32-bit half comes from the i386 architecture.
+  dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

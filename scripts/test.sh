@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The whole test suite: installs what is missing, then builds and tests the release and the
-# AddressSanitizer+UndefinedBehaviorSanitizer configurations, warnings as errors.
+# The whole test suite: installs what is missing, then builds and tests, warnings as errors:
+# the release and the AddressSanitizer+UndefinedBehaviorSanitizer configurations on Linux, and
+# the 32-bit Windows build (the plug-in as authors install it) under Wine, in a fresh prefix,
+# including its interoperability with the Linux tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +16,10 @@ for preset in release asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== mingw-i686 (under Wine)"
+rm -rf build/mingw-i686/wineprefix
+cmake --preset mingw-i686 -DVARKESH_NATIVE_CLI="$PWD/build/release/bin/varkesh" >/dev/null
+cmake --build --preset mingw-i686 -j "$jobs"
+ctest --preset mingw-i686 -j "$jobs"
+WINEPREFIX="$PWD/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null || true
