@@ -1,4 +1,17 @@
-# Installs the framework library as a CMake package: find_package(Varkesh) gives Varkesh::crypto.
+# What an install puts where. On Windows: the plug-in, the tool and an install note, zipped by
+# `cmake --build … --target package` into varkesh-<version>-win32.zip. Elsewhere: the tool and
+# the framework library as a CMake package (find_package(Varkesh) gives Varkesh::crypto).
+if(WIN32)
+  install(TARGETS varkesh_plugin RUNTIME DESTINATION . LIBRARY DESTINATION .)
+  install(TARGETS varkesh RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/INSTALL-windows.txt DESTINATION . RENAME INSTALL.txt)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME varkesh-${PROJECT_VERSION}-win32)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  include(CPack)
+  return()
+endif()
+
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 

@@ -5,6 +5,10 @@
 //                                     the error message if the call failed
 #include <CLI/CLI.hpp>
 #include <filesystem>
+
+#ifdef _WIN32
+#  include "platform/win32.h"
+#endif
 #include <iostream>
 
 #include "host/host.h"
@@ -14,16 +18,17 @@ namespace {
 using varkesh::host::Host;
 using varkesh::host::Printable;
 
-std::string DefaultPluginPath(const char* argv0) {
+// The plug-in beside this program.
+std::string DefaultPluginPath() {
 #ifdef _WIN32
-  const char* name = "varkesh.nbp";
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  return (std::filesystem::path(self).parent_path() / "varkesh.nbp").string();
 #else
-  const char* name = "varkesh.so";
-#endif
   std::error_code ec;
   const auto self = std::filesystem::canonical("/proc/self/exe", ec);
-  const auto dir = ec ? std::filesystem::path(argv0).parent_path() : self.parent_path();
-  return (dir / name).string();
+  return ec ? "varkesh.so" : (self.parent_path() / "varkesh.so").string();
+#endif
 }
 
 int Info(Host& host) {
@@ -64,7 +69,7 @@ int Exec(Host& host, int action, const std::vector<std::string>& parameters, boo
 int main(int argc, char** argv) {
   CLI::App app{"varkesh-host: a stand-in for the host application that loads the Varkesh plug-in"};
   app.require_subcommand(1);
-  std::string plugin = DefaultPluginPath(argv[0]);
+  std::string plugin = DefaultPluginPath();
   app.add_option("--plugin", plugin, "The plug-in to load")->capture_default_str();
 
   app.add_subcommand("info", "Print the identification texts and the registered catalogue");
