@@ -85,6 +85,20 @@ TEST_F(Cli, HashOfTextAndFilesInUppercaseHex) {
             "900150983CD24FB0D6963F7D28E17F72  -\n");
 }
 
+// The sums equal coreutils', in uppercase.
+TEST_F(Cli, HashSumsEqualCoreutils) {
+  std::string data;
+  for (int i = 0; i < 100000; ++i) data += static_cast<char>(i * 7 + i / 300);
+  WriteFile(dir_ / "input", data);
+  for (const char* name : {"md5", "sha1", "sha256", "sha512"}) {
+    const std::string tool = std::string(name) + "sum";
+    const std::string command =
+        "cd " + Quote(dir_.string()) + " && " + tool + " input | tr a-f A-F > expected";
+    ASSERT_EQ(std::system(command.c_str()), 0) << tool;
+    EXPECT_EQ(Run({"hash", "-a", name, "input"}).out, ReadFile(dir_ / "expected")) << name;
+  }
+}
+
 TEST_F(Cli, MissingFileIsReportedAfterTheOthersWereHashed) {
   WriteFile(dir_ / "b.txt", "");
   const Result r = Run({"hash", "-a", "md5", "missing.txt", "b.txt"});
