@@ -26,6 +26,7 @@ struct TrackedHeap {
   std::unordered_set<void*> live;
   std::unordered_set<void*> owed;  // blocks the plug-in must free
   int foreign_frees = 0;
+  int foreign_blocks = 0;
 };
 
 TrackedHeap& Tracked() {
@@ -246,6 +247,12 @@ char* Host::NewBlock(const std::string& text) {
 
 void Host::FreeBlock(char* block) { platform::HostRelease(block); }
 
+// A block the plug-in left in a slot must be a block of the host heap: the host frees it.
+void Host::Receive(void* block) {
+  if (block != nullptr && !StillAllocated(block))
+    ++Tracked().foreign_blocks;
+}
+
 void Host::Owe(void* block) {
   if (block != nullptr)
     Tracked().owed.insert(block);
@@ -261,6 +268,7 @@ std::array<std::string, 3> Host::Identify(
   library_->init(0x1234, &slots[0], &slots[1], &slots[2]);
   std::array<std::string, 3> texts;
   for (size_t i = 0; i < 3; ++i) {
+    Receive(slots[i]);
     texts[i] = slots[i] != nullptr ? slots[i] : "<null>";
     FreeBlock(slots[i]);
   }
@@ -314,6 +322,7 @@ Outcome Host::Call(bool edit,
       continue;
     ++outcome.replaced_slots;
     Owe(before[i]);
+    Receive(slots[i]);
   }
   for (char* slot : slots) {
     outcome.parameters.push_back(slot != nullptr ? std::optional<std::string>(slot) : std::nullopt);
@@ -333,7 +342,7 @@ std::string Host::LastError() const { return library_->last_error(); }
 HeapReport Host::heap() const {
   TrackedHeap& heap = Tracked();
   std::erase_if(heap.owed, [](void* block) { return !StillAllocated(block); });
-  return {heap.foreign_frees, static_cast<int>(heap.owed.size())};
+  return {heap.foreign_frees, heap.foreign_blocks, static_cast<int>(heap.owed.size())};
 }
 
 std::string Printable(const std::string& host_text) {

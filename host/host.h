@@ -41,10 +41,12 @@ struct Outcome {
 };
 
 // What went wrong on the host's heap: blocks freed that the heap never gave out (seen only
-// where the host owns the heap, not on Windows), and blocks the plug-in had to free but did
-// not: answers to interface-access requests, and the old blocks of slots it replaced.
+// where the host owns the heap, not on Windows); blocks the plug-in left in slots that are not
+// blocks of the heap; and blocks the plug-in had to free but did not: answers to
+// interface-access requests, and the old blocks of slots it replaced.
 struct HeapReport {
   int foreign_frees = 0;
+  int foreign_blocks = 0;
   int unfreed = 0;
 };
 
@@ -87,6 +89,8 @@ class Host {
   static void FreeBlock(char* block);
   // Declares a block that the plug-in must free; heap() counts it until it is gone.
   static void Owe(void* block);
+  // Checks a block that the plug-in handed over.
+  static void Receive(void* block);
 
  private:
   struct Library;

@@ -51,6 +51,7 @@ class Plugin : public testing::Test {
   void TearDown() override {
     fs::remove_all(dir_);
     EXPECT_EQ(host_.heap().foreign_frees, 0);
+    EXPECT_EQ(host_.heap().foreign_blocks, 0);
     EXPECT_EQ(host_.heap().unfreed, 0);
   }
 
