@@ -4,8 +4,6 @@
 // counter blocks in one run. Every key length the plug-in can produce is covered where OpenSSL
 // takes it, plus the shorter lengths that reach the other key-schedule paths.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include <algorithm>
 #include <memory>
@@ -16,61 +14,12 @@
 #include "crypto/blowfish.h"
 #include "crypto/cast128.h"
 #include "crypto/des.h"
+#include "tests/oracle/openssl.h"
 
 namespace varkesh::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-class OpenSslProviders : public testing::Environment {
- public:
-  void SetUp() override {
-    legacy_ = OSSL_PROVIDER_load(nullptr, "legacy");
-    default_ = OSSL_PROVIDER_load(nullptr, "default");
-    ASSERT_NE(legacy_, nullptr);
-    ASSERT_NE(default_, nullptr);
-  }
-
-  void TearDown() override {
-    if (legacy_ != nullptr)
-      OSSL_PROVIDER_unload(legacy_);
-    if (default_ != nullptr)
-      OSSL_PROVIDER_unload(default_);
-  }
-
- private:
-  OSSL_PROVIDER* legacy_ = nullptr;
-  OSSL_PROVIDER* default_ = nullptr;
-};
-
-const testing::Environment* const kProviders =
-    testing::AddGlobalTestEnvironment(new OpenSslProviders);
-
-// `in` (whole blocks) through the named OpenSSL cipher, padding off; the key length is set
-// explicitly for the variable-length ciphers.
-Bytes OpenSsl(
-    const std::string& name, const Bytes& key, const Bytes& iv, const Bytes& in, bool encrypt) {
-  const std::unique_ptr<EVP_CIPHER, decltype(&EVP_CIPHER_free)> cipher(
-      EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr), EVP_CIPHER_free);
-  const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                            EVP_CIPHER_CTX_free);
-  const int enc = encrypt ? 1 : 0;
-  Bytes out(in.size() + 8);
-  int n = 0, tail = 0;
-  if (cipher == nullptr || ctx == nullptr ||
-      EVP_CipherInit_ex2(ctx.get(), cipher.get(), nullptr, nullptr, enc, nullptr) != 1 ||
-      EVP_CIPHER_CTX_set_key_length(ctx.get(), static_cast<int>(key.size())) != 1 ||
-      EVP_CipherInit_ex2(ctx.get(), nullptr, key.data(), iv.empty() ? nullptr : iv.data(), enc,
-                         nullptr) != 1 ||
-      EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1 ||
-      EVP_CipherUpdate(ctx.get(), out.data(), &n, in.data(), static_cast<int>(in.size())) != 1 ||
-      EVP_CipherFinal_ex(ctx.get(), out.data() + n, &tail) != 1) {
-    ADD_FAILURE() << "OpenSSL refused " << name << " with a " << key.size() << "-byte key";
-    return {};
-  }
-  out.resize(static_cast<size_t>(n + tail));
-  return out;
-}
 
 struct Case {
   std::string name;
@@ -138,7 +87,7 @@ TEST_P(AgainstOpenSsl, BlocksCbcAndCtr) {
     SCOPED_TRACE(testing::Message() << "trial " << trial);
 
     // Single blocks.
-    const Bytes expected = OpenSsl(c.ecb, openssl_key, {}, plain, true);
+    const Bytes expected = OpenSslCipher(c.ecb, openssl_key, {}, plain, true);
     ASSERT_EQ(expected.size(), kSize);
     cipher->Init(key.data(), bits);
     Bytes out(kSize);
@@ -148,7 +97,7 @@ TEST_P(AgainstOpenSsl, BlocksCbcAndCtr) {
     EXPECT_EQ(out, plain) << "decrypt";
 
     // CBC with an explicit IV; decryption in place.
-    const Bytes cbc = OpenSsl(c.cbc, openssl_key, iv, plain, true);
+    const Bytes cbc = OpenSslCipher(c.cbc, openssl_key, iv, plain, true);
     cipher->Init(key.data(), bits, iv.data());
     cipher->CbcEncrypt(plain.data(), out.data(), kSize);
     EXPECT_EQ(out, cbc) << "CBC encrypt";
@@ -165,7 +114,7 @@ TEST_P(AgainstOpenSsl, BlocksCbcAndCtr) {
       for (size_t j = 8; j-- > 0 && ++counter[j] == 0;) {
       }
     }
-    const Bytes stream = OpenSsl(c.ecb, openssl_key, {}, counters, true);
+    const Bytes stream = OpenSslCipher(c.ecb, openssl_key, {}, counters, true);
     cipher->Init(key.data(), bits, iv.data());
     cipher->SetCipherMode(cmCTR);
     const Bytes zeros(kSize);

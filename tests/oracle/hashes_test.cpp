@@ -19,35 +19,12 @@
 #include "crypto/sha1.h"
 #include "crypto/sha256.h"
 #include "crypto/sha512.h"
+#include "tests/oracle/openssl.h"
 
 namespace varkesh::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// MD4 lives in OpenSSL's legacy provider; loading it replaces the implicit default one. Both
-// are unloaded at the end so that the leak checker sees nothing of OpenSSL's.
-class OpenSslProviders : public testing::Environment {
- public:
-  void SetUp() override {
-    legacy_ = OSSL_PROVIDER_load(nullptr, "legacy");
-    default_ = OSSL_PROVIDER_load(nullptr, "default");
-  }
-
-  void TearDown() override {
-    if (legacy_ != nullptr)
-      OSSL_PROVIDER_unload(legacy_);
-    if (default_ != nullptr)
-      OSSL_PROVIDER_unload(default_);
-  }
-
- private:
-  OSSL_PROVIDER* legacy_ = nullptr;
-  OSSL_PROVIDER* default_ = nullptr;
-};
-
-[[maybe_unused]] testing::Environment* const kProviders =
-    testing::AddGlobalTestEnvironment(new OpenSslProviders);
 
 Bytes OpenSslDigest(const char* name, const Bytes& message) {
   const std::unique_ptr<EVP_MD, decltype(&EVP_MD_free)> md(EVP_MD_fetch(nullptr, name, nullptr),

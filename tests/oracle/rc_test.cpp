@@ -7,8 +7,6 @@
 #include <cryptopp/rc5.h>
 #include <cryptopp/rc6.h>
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include <memory>
 #include <random>
@@ -18,34 +16,12 @@
 #include "crypto/rc4.h"
 #include "crypto/rc5.h"
 #include "crypto/rc6.h"
+#include "tests/oracle/openssl.h"
 
 namespace varkesh::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes OpenSslRc4(const Bytes& key, const Bytes& data) {
-  static OSSL_PROVIDER* const legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-  static OSSL_PROVIDER* const base = OSSL_PROVIDER_load(nullptr, "default");
-  if (legacy == nullptr || base == nullptr)
-    return {};
-  const std::unique_ptr<EVP_CIPHER, decltype(&EVP_CIPHER_free)> rc4(
-      EVP_CIPHER_fetch(nullptr, "RC4", nullptr), EVP_CIPHER_free);
-  const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                            EVP_CIPHER_CTX_free);
-  Bytes out(data.size());
-  int len = 0;
-  if (rc4 == nullptr || ctx == nullptr ||
-      EVP_EncryptInit_ex(ctx.get(), rc4.get(), nullptr, nullptr, nullptr) != 1 ||
-      EVP_CIPHER_CTX_set_key_length(ctx.get(), static_cast<int>(key.size())) != 1 ||
-      EVP_EncryptInit_ex(ctx.get(), nullptr, nullptr, key.data(), nullptr) != 1 ||
-      EVP_EncryptUpdate(ctx.get(), out.data(), &len, data.data(), static_cast<int>(data.size())) !=
-          1 ||
-      static_cast<size_t>(len) != data.size()) {
-    return {};
-  }
-  return out;
-}
 
 // Crypto++ limits RC6 keys to 16, 24 and 32 bytes and RC5 keys to 255 bytes at its public
 // entry; its key expansion itself takes any length, so it is called directly, with the round
@@ -70,7 +46,8 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"RC4", []() -> std::unique_ptr<Cipher> { return std::make_unique<Rc4>(); }, 0, OpenSslRc4},
+    {"RC4", []() -> std::unique_ptr<Cipher> { return std::make_unique<Rc4>(); }, 0,
+     [](const Bytes& key, const Bytes& data) { return OpenSslCipher("RC4", key, {}, data, true); }},
     {"RC5", []() -> std::unique_ptr<Cipher> { return std::make_unique<Rc5>(); }, 8,
      [](const Bytes& key, const Bytes& data) {
        return CryptoppEcb<CryptoPP::RC5::Encryption>(key, data, 12);

@@ -4,7 +4,6 @@
 // schedules read it. Rijndael runs once on its table path and once on the AES instructions.
 #include <botan/block_cipher.h>
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +15,7 @@
 
 #include "crypto/rijndael.h"
 #include "crypto/twofish.h"
+#include "tests/oracle/openssl.h"
 
 namespace varkesh {
 namespace {
@@ -44,20 +44,7 @@ Bytes CounterBlocks(const uint8_t* first, size_t n) {
 }
 
 Bytes OpenSslAesEcb(const Bytes& key, const Bytes& in) {
-  const EVP_CIPHER* cipher = key.size() == 16   ? EVP_aes_128_ecb()
-                             : key.size() == 24 ? EVP_aes_192_ecb()
-                                                : EVP_aes_256_ecb();
-  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                      &EVP_CIPHER_CTX_free);
-  Bytes out(in.size());
-  int written = 0;
-  EXPECT_EQ(EVP_EncryptInit_ex(ctx.get(), cipher, nullptr, key.data(), nullptr), 1);
-  EXPECT_EQ(EVP_CIPHER_CTX_set_padding(ctx.get(), 0), 1);
-  EXPECT_EQ(
-      EVP_EncryptUpdate(ctx.get(), out.data(), &written, in.data(), static_cast<int>(in.size())),
-      1);
-  EXPECT_EQ(static_cast<size_t>(written), in.size());
-  return out;
+  return test::OpenSslCipher("AES-" + std::to_string(key.size() * 8) + "-ECB", key, {}, in, true);
 }
 
 Bytes BotanTwofishEcb(const Bytes& key, const Bytes& in) {
