@@ -9,6 +9,7 @@
 #include "cli/file_streams.h"
 #include "cli/terminal.h"
 #include "crypto/registry.h"
+#include "platform/files.h"
 
 namespace varkesh::cli {
 
@@ -24,7 +25,7 @@ std::string ReadPassPhrase(const CipherOptions& options) {
   if (!options.passphrase_file.empty()) {
     std::ifstream in(options.passphrase_file, std::ios::binary);
     if (!in)
-      throw Error("Cannot open file \"" + FullPath(options.passphrase_file) + "\".");
+      throw Error("Cannot open file \"" + platform::FullPath(options.passphrase_file) + "\".");
     std::string line;
     std::getline(in, line);
     if (!line.empty() && line.back() == '\r')
@@ -72,7 +73,7 @@ int CipherFile(Cipher& cipher, const CipherOptions& options) {
   const std::string output = options.output.empty() ? "-" : options.output;
   FileReader reader(input);  // before the output exists, so a bad input leaves nothing behind
   if (input != "-" && output != "-" && SameFile(input, output)) {
-    throw Error("Cannot create file \"" + FullPath(output) +
+    throw Error("Cannot create file \"" + platform::FullPath(output) +
                 "\". It is the input file; choose another output.");
   }
   // The output appears under its name only when everything was read and written.

@@ -4,23 +4,19 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+
+#include "platform/files.h"
 
 namespace varkesh::cli {
 
 namespace {
 
 Error FileError(const char* what, const std::string& path, int error_number) {
-  return Error(std::string(what) + " \"" + FullPath(path) + "\". " + std::strerror(error_number));
+  return Error(std::string(what) + " \"" + platform::FullPath(path) + "\". " +
+               std::strerror(error_number));
 }
 
 }  // namespace
-
-std::string FullPath(const std::string& path) {
-  std::error_code ec;
-  const auto full = std::filesystem::absolute(path, ec);
-  return ec ? path : full.lexically_normal().string();
-}
 
 FileReader::FileReader(const std::string& path)
     : file_(path == "-" ? stdin : std::fopen(path.c_str(), "rb")),
@@ -48,7 +44,8 @@ size_t FileReader::Read(uint8_t* buffer, size_t count) {
     const size_t n = std::fread(buffer + got, 1, count - got, file_);
     if (n == 0) {
       if (std::ferror(file_)) {
-        throw Error("Cannot read file \"" + FullPath(path_) + "\". " + std::strerror(errno));
+        throw Error("Cannot read file \"" + platform::FullPath(path_) + "\". " +
+                    std::strerror(errno));
       }
       break;
     }
@@ -80,7 +77,7 @@ FileWriter::~FileWriter() {
 
 void FileWriter::Write(const uint8_t* buffer, size_t count) {
   if (count != 0 && std::fwrite(buffer, 1, count, file_) != count) {
-    throw Error("Cannot write file \"" + FullPath(path_) + "\". " + std::strerror(errno));
+    throw Error("Cannot write file \"" + platform::FullPath(path_) + "\". " + std::strerror(errno));
   }
 }
 
@@ -92,7 +89,8 @@ void FileWriter::Close() {
     file_ = nullptr;
   }
   if (failed) {
-    throw Error("Cannot write file \"" + FullPath(path_) + "\". " + std::strerror(error_number));
+    throw Error("Cannot write file \"" + platform::FullPath(path_) + "\". " +
+                std::strerror(error_number));
   }
 }
 

@@ -45,7 +45,4 @@ class FileWriter final : public ByteWriter {
   std::string path_;
 };
 
-// The absolute form of a path, for messages.
-std::string FullPath(const std::string& path);
-
 }  // namespace varkesh::cli
