@@ -36,7 +36,7 @@ def openssl_speed(evp_name):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("binary", nargs="?", default="build/release/bench/varkesh_bench")
+    parser.add_argument("binary", nargs="?", default="build/release/bin/varkesh_bench")
     parser.add_argument("--filter", default=".")
     parser.add_argument("--openssl-speed", action="store_true")
     args = parser.parse_args()
