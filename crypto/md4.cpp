@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "crypto/known_answer.h"
-#include "crypto/tables/ripemd.h"
 
 namespace varkesh {
 

@@ -1,7 +1,6 @@
 #include "crypto/md5.h"
 
 #include "crypto/known_answer.h"
-#include "crypto/tables/ripemd.h"
 #include "crypto/tables/sha.h"
 
 namespace varkesh {
@@ -44,37 +43,6 @@ bool Md5::KnownAnswerTest() {
       {"abc", "900150983cd24fb0d6963f7d28e17f72"},
       {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
   });
-}
-
-void Md5::Init() {
-  Wipe();
-  for (size_t i = 0; i < state_.size(); ++i) state_[i] = tables::MD_IV[i];
-  initialized_ = true;
-}
-
-void Md5::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  bit_count_ += uint64_t{size} * 8;
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Md5::Final(uint8_t* digest) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  const auto compress = [this](const uint8_t* b, size_t n) { Compress(b, n); };
-  buffer_.Pad(0x80, 8, compress);
-  detail::StoreLe64(buffer_.block_data() + 56, bit_count_);
-  Compress(buffer_.block_data(), 1);
-  for (size_t i = 0; i < state_.size(); ++i) detail::StoreLe32(digest + 4 * i, state_[i]);
-  Wipe();
-}
-
-void Md5::Wipe() {
-  bit_count_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
 }
 
 void Md5::Compress(const uint8_t* blocks, size_t count) {

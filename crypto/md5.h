@@ -4,29 +4,24 @@
 #include <array>
 #include <cstdint>
 
-#include "crypto/detail/md_buffer.h"
-#include "crypto/framework.h"
+#include "crypto/detail/md_hash.h"
+#include "crypto/tables/ripemd.h"
 
 namespace varkesh {
 
-class Md5 final : public HashImpl<Md5, ids::kMd5> {
+class Md5 final : public detail::MdHash<Md5,
+                                        ids::kMd5,
+                                        std::array<uint32_t, 4>,
+                                        detail::MdFormat{.order = detail::ByteOrder::kLittle}> {
  public:
-  ~Md5() override { Md5::Wipe(); }
-
   static bool KnownAnswerTest();
 
-  void Init() override;
-  void Update(const uint8_t* data, size_t size) override;
-  void Final(uint8_t* digest) override;
-  void Wipe() override;
-  using Hash::Update;
-
  private:
-  void Compress(const uint8_t* blocks, size_t count);
+  friend MdHashCore;
 
-  uint64_t bit_count_ = 0;
-  std::array<uint32_t, 4> state_{};
-  detail::BlockBuffer<64> buffer_;
+  static constexpr auto& kInitialState = tables::MD_IV;
+
+  void Compress(const uint8_t* blocks, size_t count);
 };
 
 }  // namespace varkesh

@@ -57,36 +57,6 @@ bool Ripemd128::KnownAnswerTest() {
   });
 }
 
-void Ripemd128::Init() {
-  Wipe();
-  for (size_t i = 0; i < state_.size(); ++i) state_[i] = tables::MD_IV[i];
-  initialized_ = true;
-}
-
-void Ripemd128::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  bit_count_ += uint64_t{size} * 8;
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Ripemd128::Final(uint8_t* digest) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  buffer_.Pad(0x80, 8, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-  detail::StoreLe64(buffer_.block_data() + 56, bit_count_);
-  Compress(buffer_.block_data(), 1);
-  for (size_t i = 0; i < state_.size(); ++i) detail::StoreLe32(digest + 4 * i, state_[i]);
-  Wipe();
-}
-
-void Ripemd128::Wipe() {
-  bit_count_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
-}
-
 void Ripemd128::Compress(const uint8_t* blocks, size_t count) {
   uint32_t x[16];
   for (; count != 0; --count, blocks += 64) {

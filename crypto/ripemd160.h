@@ -5,29 +5,25 @@
 #include <array>
 #include <cstdint>
 
-#include "crypto/detail/md_buffer.h"
-#include "crypto/framework.h"
+#include "crypto/detail/md_hash.h"
+#include "crypto/tables/ripemd.h"
 
 namespace varkesh {
 
-class Ripemd160 final : public HashImpl<Ripemd160, ids::kRipemd160> {
+class Ripemd160 final
+    : public detail::MdHash<Ripemd160,
+                            ids::kRipemd160,
+                            std::array<uint32_t, 5>,
+                            detail::MdFormat{.order = detail::ByteOrder::kLittle}> {
  public:
-  ~Ripemd160() override { Ripemd160::Wipe(); }
-
   static bool KnownAnswerTest();
 
-  void Init() override;
-  void Update(const uint8_t* data, size_t size) override;
-  void Final(uint8_t* digest) override;
-  void Wipe() override;
-  using Hash::Update;
-
  private:
-  void Compress(const uint8_t* blocks, size_t count);
+  friend MdHashCore;
 
-  uint64_t bit_count_ = 0;  // wraps modulo 2^64, as the length field does
-  std::array<uint32_t, 5> state_{};
-  detail::BlockBuffer<64> buffer_;
+  static constexpr auto& kInitialState = tables::MD_IV;
+
+  void Compress(const uint8_t* blocks, size_t count);
 };
 
 }  // namespace varkesh
