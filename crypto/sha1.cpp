@@ -2,16 +2,9 @@
 
 #include <utility>
 
+#include "crypto/detail/sha_instructions.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/sha.h"
-
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#  define VARKESH_SHA_HARDWARE 1
-#  include <cpuid.h>
-#  include <immintrin.h>
-#else
-#  define VARKESH_SHA_HARDWARE 0
-#endif
 
 namespace varkesh {
 
@@ -38,21 +31,6 @@ constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
 }
 
 #if VARKESH_SHA_HARDWARE
-
-#  define VARKESH_SHA_INLINE __attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline
-// 32-bit Windows keeps the stack only 4-byte aligned; the vector locals need 16.
-#  if defined(__i386__)
-#    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer))
-#  else
-#    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3")))
-#  endif
-
-bool DetectShaInstructions() {
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_SSSE3) == 0 || (c & bit_SSE4_1) == 0)
-    return false;
-  return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_SHA) != 0;
-}
 
 // The SHA instructions keep a .. d in one vector (a in the top lane) and e beside it in the top
 // lane of another, added to the schedule words; sha1rnds4 does four steps. Group g covers steps
@@ -111,53 +89,12 @@ VARKESH_SHA_ENTRY void HardwareBlocks(uint32_t* state, const uint8_t* blocks, si
 
 }  // namespace
 
-bool Sha1::HardwareAvailable() {
-#if VARKESH_SHA_HARDWARE
-  static const bool available = DetectShaInstructions();
-  return available;
-#else
-  return false;
-#endif
-}
-
-void Sha1::SetUseHardware(bool use) { hardware_ = use && HardwareAvailable(); }
-
 bool Sha1::KnownAnswerTest() {
   return HashKnownAnswers<Sha1>({
       {"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
        "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
   });
-}
-
-void Sha1::Init() {
-  Wipe();
-  for (size_t i = 0; i < state_.size(); ++i) state_[i] = tables::SHA1_IV[i];
-  initialized_ = true;
-}
-
-void Sha1::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  bit_count_ += uint64_t{size} * 8;
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Sha1::Final(uint8_t* digest) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  buffer_.Pad(0x80, 8, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-  detail::StoreBe64(buffer_.block_data() + 56, bit_count_);
-  Compress(buffer_.block_data(), 1);
-  for (size_t i = 0; i < state_.size(); ++i) detail::StoreBe32(digest + 4 * i, state_[i]);
-  Wipe();
-}
-
-void Sha1::Wipe() {
-  bit_count_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
 }
 
 // 80 steps over a rolling 16-word schedule. The registers rotate roles: at step t, register a

@@ -2,16 +2,9 @@
 
 #include <utility>
 
+#include "crypto/detail/sha_instructions.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/sha.h"
-
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#  define VARKESH_SHA_HARDWARE 1
-#  include <cpuid.h>
-#  include <immintrin.h>
-#else
-#  define VARKESH_SHA_HARDWARE 0
-#endif
 
 namespace varkesh {
 
@@ -37,21 +30,6 @@ constexpr uint32_t SmallSigma0(uint32_t x) { return Rotr32(x, 7) ^ Rotr32(x, 18)
 constexpr uint32_t SmallSigma1(uint32_t x) { return Rotr32(x, 17) ^ Rotr32(x, 19) ^ (x >> 10); }
 
 #if VARKESH_SHA_HARDWARE
-
-#  define VARKESH_SHA_INLINE __attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline
-// 32-bit Windows keeps the stack only 4-byte aligned; the vector locals need 16.
-#  if defined(__i386__)
-#    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer))
-#  else
-#    define VARKESH_SHA_ENTRY __attribute__((target("sha,sse4.1,ssse3")))
-#  endif
-
-bool DetectShaInstructions() {
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_SSSE3) == 0 || (c & bit_SSE4_1) == 0)
-    return false;
-  return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_SHA) != 0;
-}
 
 // The SHA instructions keep the state as two vectors, ABEF and CDGH (a in the top lane), and do
 // two steps per sha256rnds2. Group g covers steps 4g .. 4g+3; the schedule vector of group h
@@ -113,53 +91,12 @@ VARKESH_SHA_ENTRY void HardwareBlocks(uint32_t* state, const uint8_t* blocks, si
 
 }  // namespace
 
-bool Sha256::HardwareAvailable() {
-#if VARKESH_SHA_HARDWARE
-  static const bool available = DetectShaInstructions();
-  return available;
-#else
-  return false;
-#endif
-}
-
-void Sha256::SetUseHardware(bool use) { hardware_ = use && HardwareAvailable(); }
-
 bool Sha256::KnownAnswerTest() {
   return HashKnownAnswers<Sha256>({
       {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
        "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
   });
-}
-
-void Sha256::Init() {
-  Wipe();
-  for (size_t i = 0; i < state_.size(); ++i) state_[i] = tables::SHA256_IV[i];
-  initialized_ = true;
-}
-
-void Sha256::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  bit_count_ += uint64_t{size} * 8;
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Sha256::Final(uint8_t* digest) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  buffer_.Pad(0x80, 8, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-  detail::StoreBe64(buffer_.block_data() + 56, bit_count_);
-  Compress(buffer_.block_data(), 1);
-  for (size_t i = 0; i < state_.size(); ++i) detail::StoreBe32(digest + 4 * i, state_[i]);
-  Wipe();
-}
-
-void Sha256::Wipe() {
-  bit_count_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
 }
 
 // 64 steps over a rolling 16-word schedule. The registers rotate roles: at step t, register a
