@@ -34,41 +34,6 @@ constexpr uint64_t SmallSigma1(uint64_t x) { return Rotr64(x, 19) ^ Rotr64(x, 61
 // ---------------------------------------------------------------------------------------------
 // Sha512Base
 
-void Sha512Base::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  // size * 8 may need up to 67 bits; its low 64 go to the low half with a carry.
-  const auto bits_low = static_cast<uint64_t>(size) << 3;
-  bit_count_low_ += bits_low;
-  bit_count_high_ += (static_cast<uint64_t>(size) >> 61) + (bit_count_low_ < bits_low ? 1 : 0);
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Sha512Base::Wipe() {
-  bit_count_high_ = 0;
-  bit_count_low_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
-}
-
-void Sha512Base::Start(const std::array<uint64_t, 8>& initial) {
-  Wipe();
-  state_ = initial;
-  initialized_ = true;
-}
-
-void Sha512Base::Finish(uint8_t* digest, size_t words) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  buffer_.Pad(0x80, 16, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-  detail::StoreBe64(buffer_.block_data() + 112, bit_count_high_);
-  detail::StoreBe64(buffer_.block_data() + 120, bit_count_low_);
-  Compress(buffer_.block_data(), 1);
-  for (size_t i = 0; i < words; ++i) detail::StoreBe64(digest + 8 * i, state_[i]);
-  Wipe();
-}
-
 // 80 steps over a rolling 16-word schedule. The registers rotate roles: at step t, register a
 // sits at index -t mod 8 and b .. h follow it cyclically.
 void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
