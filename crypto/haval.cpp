@@ -167,41 +167,6 @@ bool Haval::KnownAnswerTest() {
   });
 }
 
-void Haval::Init() {
-  Wipe();
-  state_ = tables::HAVAL_IV;
-  initialized_ = true;
-}
-
-void Haval::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  bit_count_ += uint64_t{size} * 8;
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Haval::Final(uint8_t* digest) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  // The stored format pads with 0x80 where the published algorithm has 0x01. The tail holds the
-  // 16-bit field version 1 | 5 passes << 3 | 256 bits << 6 = 0x4029 and the 64-bit bit count.
-  buffer_.Pad(0x80, 10, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-  uint8_t* tail = buffer_.block_data() + 118;
-  tail[0] = 0x29;
-  tail[1] = 0x40;
-  detail::StoreLe64(tail + 2, bit_count_);
-  Compress(buffer_.block_data(), 1);
-  for (size_t i = 0; i < state_.size(); ++i) detail::StoreLe32(digest + 4 * i, state_[i]);
-  Wipe();
-}
-
-void Haval::Wipe() {
-  bit_count_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
-}
-
 void Haval::Compress(const uint8_t* blocks, size_t count) {
   uint32_t w[32];
   for (; count != 0; --count, blocks += 128) {

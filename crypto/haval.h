@@ -6,29 +6,27 @@
 #include <array>
 #include <cstdint>
 
-#include "crypto/detail/md_buffer.h"
-#include "crypto/framework.h"
+#include "crypto/detail/md_hash.h"
+#include "crypto/tables/haval.h"
 
 namespace varkesh {
 
-class Haval final : public HashImpl<Haval, ids::kHaval> {
+class Haval final : public detail::MdHash<Haval,
+                                          ids::kHaval,
+                                          std::array<uint32_t, 8>,
+                                          detail::MdFormat{.block_bytes = 128,
+                                                           .order = detail::ByteOrder::kLittle}> {
  public:
-  ~Haval() override { Haval::Wipe(); }
-
   static bool KnownAnswerTest();
 
-  void Init() override;
-  void Update(const uint8_t* data, size_t size) override;
-  void Final(uint8_t* digest) override;
-  void Wipe() override;
-  using Hash::Update;
-
  private:
-  void Compress(const uint8_t* blocks, size_t count);
+  friend MdHashCore;
 
-  uint64_t bit_count_ = 0;
-  std::array<uint32_t, 8> state_{};
-  detail::BlockBuffer<128> buffer_;
+  static constexpr auto& kInitialState = tables::HAVAL_IV;
+  // Ahead of the bit count, the 16-bit field version 1 | 5 passes << 3 | 256 bits << 6 = 0x4029.
+  static constexpr std::array<uint8_t, 2> kLengthPrefix = {0x29, 0x40};
+
+  void Compress(const uint8_t* blocks, size_t count);
 };
 
 }  // namespace varkesh

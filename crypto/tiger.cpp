@@ -9,9 +9,6 @@ namespace {
 
 using detail::LoadLe64;
 
-constexpr std::array<uint64_t, 3> kTigerIv = {0x0123456789ABCDEFull, 0xFEDCBA9876543210ull,
-                                              0xF096A5B4C3B2E187ull};
-
 constexpr uint8_t Byte(uint64_t v, unsigned n) { return static_cast<uint8_t>(v >> (8 * n)); }
 
 // One round: the even bytes of c (counted from the least significant) go through t1..t4 into a,
@@ -65,38 +62,6 @@ bool Tiger::KnownAnswerTest() {
       {"Tiger - A Fast New Hash Function, by Ross Anderson and Eli Biham",
        "8a866829040a410c729ad23f5ada711603b3cdd357e4c15e"},
   });
-}
-
-void Tiger::Init() {
-  Wipe();
-  state_ = kTigerIv;
-  initialized_ = true;
-}
-
-void Tiger::Update(const uint8_t* data, size_t size) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  bit_count_ += uint64_t{size} * 8;
-  buffer_.Absorb(data, size, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-}
-
-void Tiger::Final(uint8_t* digest) {
-  if (!initialized_)
-    throw HashError(std::string(kHashNotInitialized));
-  buffer_.Pad(0x01, 8, [this](const uint8_t* b, size_t n) { Compress(b, n); });
-  detail::StoreLe64(buffer_.block_data() + 56, bit_count_);
-  Compress(buffer_.block_data(), 1);
-  // Each word little-endian: the published test results print the words as numbers, so their
-  // bytes appear reversed there.
-  for (size_t i = 0; i < state_.size(); ++i) detail::StoreLe64(digest + 8 * i, state_[i]);
-  Wipe();
-}
-
-void Tiger::Wipe() {
-  bit_count_ = 0;
-  detail::SecureWipeObject(state_);
-  buffer_.Wipe();
-  initialized_ = false;
 }
 
 void Tiger::Compress(const uint8_t* blocks, size_t count) {

@@ -6,29 +6,27 @@
 #include <array>
 #include <cstdint>
 
-#include "crypto/detail/md_buffer.h"
-#include "crypto/framework.h"
+#include "crypto/detail/md_hash.h"
 
 namespace varkesh {
 
-class Tiger final : public HashImpl<Tiger, ids::kTiger> {
+// The digest is each state word little-endian: the published test results print the words as
+// numbers, so their bytes appear reversed there.
+class Tiger final : public detail::MdHash<Tiger,
+                                          ids::kTiger,
+                                          std::array<uint64_t, 3>,
+                                          detail::MdFormat{.order = detail::ByteOrder::kLittle,
+                                                           .pad_byte = 0x01}> {
  public:
-  ~Tiger() override { Tiger::Wipe(); }
-
   static bool KnownAnswerTest();
 
-  void Init() override;
-  void Update(const uint8_t* data, size_t size) override;
-  void Final(uint8_t* digest) override;
-  void Wipe() override;
-  using Hash::Update;
-
  private:
-  void Compress(const uint8_t* blocks, size_t count);
+  friend MdHashCore;
 
-  uint64_t bit_count_ = 0;
-  std::array<uint64_t, 3> state_{};
-  detail::BlockBuffer<64> buffer_;
+  static constexpr std::array<uint64_t, 3> kInitialState = {
+      0x0123456789ABCDEFull, 0xFEDCBA9876543210ull, 0xF096A5B4C3B2E187ull};
+
+  void Compress(const uint8_t* blocks, size_t count);
 };
 
 }  // namespace varkesh

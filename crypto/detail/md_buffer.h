@@ -1,6 +1,6 @@
 // The block buffering that every hash of this library shares: bytes wait in one block until it
-// is full; whole blocks in the caller's data are compressed straight from it. Padding and the
-// length field differ per hash and stay in each hash; Pad() does the common part.
+// is full; whole blocks in the caller's data are compressed straight from it. Pad() begins the
+// last block; MdHashCore (md_hash.h) fills in the length field after it.
 #pragma once
 
 #include <array>
