@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
@@ -10,13 +11,7 @@ namespace {
 
 using detail::LoadLe32;
 using detail::Rotl32;
-
-// Calls f(std::integral_constant<size_t, I>) for I = 0 .. N-1 in order, so that every step
-// sees its word index, shift and register roles as compile-time constants.
-template <class F, size_t... I>
-[[gnu::always_inline]] inline void Unroll(F&& f, std::index_sequence<I...>) {
-  (f(std::integral_constant<size_t, I>{}), ...);
-}
+using detail::Unroll;
 
 // Round r, step i: message word kWord(r, i), rotation kShift[r][i % 4], additive constant
 // kAdd[r]. The registers rotate roles a, d, c, b from one step to the next.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "crypto/detail/sha_instructions.h"
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/sha.h"
 
@@ -12,13 +13,7 @@ namespace {
 
 using detail::LoadBe32;
 using detail::Rotl32;
-
-// Calls f(std::integral_constant<size_t, I>) for I = 0 .. N-1 in order, so that every step
-// sees its schedule slot and register roles as compile-time constants.
-template <class F, size_t... I>
-[[gnu::always_inline]] inline void Unroll(F&& f, std::index_sequence<I...>) {
-  (f(std::integral_constant<size_t, I>{}), ...);
-}
+using detail::Unroll;
 
 template <size_t kGroup>
 constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {

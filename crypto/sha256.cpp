@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "crypto/detail/sha_instructions.h"
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/sha.h"
 
@@ -12,13 +13,7 @@ namespace {
 
 using detail::LoadBe32;
 using detail::Rotr32;
-
-// Calls f(std::integral_constant<size_t, I>) for I = 0 .. N-1 in order, so that every step
-// sees its schedule slot and register roles as compile-time constants.
-template <class F, size_t... I>
-[[gnu::always_inline]] inline void Unroll(F&& f, std::index_sequence<I...>) {
-  (f(std::integral_constant<size_t, I>{}), ...);
-}
+using detail::Unroll;
 
 // The two big sigmas (rotr 2, 13, 22 and 6, 11, 25) nested, so that each needs one copy of x fewer.
 constexpr uint32_t BigSigma0(uint32_t x) { return Rotr32(Rotr32(Rotr32(x, 9) ^ x, 11) ^ x, 2); }

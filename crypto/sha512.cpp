@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/sha.h"
 
@@ -11,13 +12,7 @@ namespace {
 
 using detail::LoadBe64;
 using detail::Rotr64;
-
-// Calls f(std::integral_constant<size_t, I>) for I = 0 .. N-1 in order, so that every step
-// sees its schedule slot and register roles as compile-time constants.
-template <class F, size_t... I>
-[[gnu::always_inline]] inline void Unroll(F&& f, std::index_sequence<I...>) {
-  (f(std::integral_constant<size_t, I>{}), ...);
-}
+using detail::Unroll;
 
 // The two big sigmas (rotr 28, 34, 39 and 14, 18, 41) nested, so that each needs one copy of x
 // fewer.
