@@ -12,10 +12,10 @@
 // of blocks costs no virtual call.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "crypto/detail/bytes.h"
@@ -81,14 +81,11 @@ class MdHashCore : public Hash {
   void Finish(uint8_t* digest, size_t words = std::tuple_size_v<State>) {
     if (!initialized_)
       throw HashError(std::string(kHashNotInitialized));
-    size_t prefix_bytes = 0;
-    if constexpr (requires { Self::kLengthPrefix; })
-      prefix_bytes = Self::kLengthPrefix.size();
+    constexpr auto kPrefix = LengthPrefix();
     const auto compress = [this](const uint8_t* b, size_t n) { self().Compress(b, n); };
-    buffer_.Pad(kFormat.pad_byte, prefix_bytes + kFormat.length_bytes, compress);
+    buffer_.Pad(kFormat.pad_byte, kPrefix.size() + kFormat.length_bytes, compress);
     uint8_t* length = buffer_.block_data() + kFormat.block_bytes - kFormat.length_bytes;
-    if constexpr (requires { Self::kLengthPrefix; })
-      std::memcpy(length - prefix_bytes, Self::kLengthPrefix.data(), prefix_bytes);
+    std::copy(kPrefix.begin(), kPrefix.end(), length - kPrefix.size());
     if constexpr (kFormat.length_bytes == 16) {
       Store<uint64_t>(length, kFormat.order == ByteOrder::kBig ? bit_count_high_ : bit_count_low_);
       Store<uint64_t>(length + 8,
@@ -115,6 +112,13 @@ class MdHashCore : public Hash {
       StoreBe64(p, v);
     else
       StoreLe64(p, v);
+  }
+
+  static constexpr auto LengthPrefix() {
+    if constexpr (requires { Self::kLengthPrefix; })
+      return Self::kLengthPrefix;
+    else
+      return std::array<uint8_t, 0>{};
   }
 
   Self& self() { return static_cast<Self&>(*this); }
