@@ -22,4 +22,5 @@ rm -rf build/mingw-i686/wineprefix
 cmake --preset mingw-i686 -DVARKESH_NATIVE_CLI="$PWD/build/release/bin/varkesh" >/dev/null
 cmake --build --preset mingw-i686 -j "$jobs"
 ctest --preset mingw-i686 -j "$jobs"
-cmake --build --preset mingw-i686 --target packageWINEPREFIX="$PWD/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null || true
+cmake --build --preset mingw-i686 --target package
+WINEPREFIX="$PWD/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null || true
