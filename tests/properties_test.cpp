@@ -210,13 +210,13 @@ TEST_F(Properties, OkNeedsEveryTextField) {
     const size_t fields = ui::TextFieldCount(kind);
     for (size_t i = 0; i < fields; ++i) {
       EXPECT_FALSE(dialog.OkEnabled());
-      dialog.form().texts[i] = "x";
+      dialog.form().texts[i].assign(1, 'x');
     }
     EXPECT_TRUE(dialog.OkEnabled());
     for (size_t i = 0; i < fields; ++i) {
       dialog.form().texts[i].clear();
       EXPECT_FALSE(dialog.OkEnabled()) << i;
-      dialog.form().texts[i] = " ";  // a blank is text
+      dialog.form().texts[i].assign(1, ' ');  // a blank is text
       EXPECT_TRUE(dialog.OkEnabled()) << i;
     }
   }
