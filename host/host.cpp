@@ -294,16 +294,19 @@ void Host::ScriptProcessor(uint32_t value) { library_->register_script(value); }
 void Host::Message(int32_t a, int32_t b, int32_t c) { library_->message(a, b, c); }
 
 Outcome Host::Exec(int32_t action, const std::vector<std::optional<std::string>>& parameters) {
-  return Call(false, action, parameters);
+  return Call(false, action, parameters, {});
 }
 
-Outcome Host::Edit(int32_t action, const std::vector<std::optional<std::string>>& parameters) {
-  return Call(true, action, parameters);
+Outcome Host::Edit(int32_t action,
+                   const std::vector<std::optional<std::string>>& parameters,
+                   std::vector<DialogStep> steps) {
+  return Call(true, action, parameters, std::move(steps));
 }
 
 Outcome Host::Call(bool edit,
                    int32_t action,
-                   const std::vector<std::optional<std::string>>& parameters) {
+                   const std::vector<std::optional<std::string>>& parameters,
+                   std::vector<DialogStep> steps) {
   std::vector<char*> slots;
   for (const auto& p : parameters) slots.push_back(p ? NewBlock(*p) : nullptr);
   slots.push_back(nullptr);  // never read: the plug-in touches only the action's own slots
@@ -312,6 +315,7 @@ Outcome Host::Call(bool edit,
   Outcome outcome;
   {
     const BoxCloser boxes(outcome.message_boxes);
+    const DialogDriver driver(library_->handle, std::move(steps), outcome.dialog);
     outcome.result = (edit ? library_->edit : library_->exec)(action, slots.data());
   }
   outcome.variables = variables_;
@@ -331,10 +335,15 @@ Outcome Host::Call(bool edit,
   return outcome;
 }
 
-void Host::About() {
+DialogReport Host::About(std::vector<DialogStep> steps) {
   std::vector<std::string> ignored;
-  const BoxCloser boxes(ignored);
-  library_->about();
+  DialogReport report;
+  {
+    const BoxCloser boxes(ignored);
+    const DialogDriver driver(library_->handle, std::move(steps), report);
+    library_->about();
+  }
+  return report;
 }
 
 std::string Host::LastError() const { return library_->last_error(); }

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/dialog_driver.h"
+
 namespace varkesh::host {
 
 struct Registration {
@@ -38,6 +40,7 @@ struct Outcome {
   std::vector<std::optional<std::string>> parameters;  // the slots after the call (null: none)
   int replaced_slots = 0;                              // slots whose pointer the plug-in changed
   std::vector<std::string> message_boxes;  // texts of the boxes shown (and closed) meanwhile
+  DialogReport dialog;                     // what happened in the dialog an edit call opened
 };
 
 // What went wrong on the host's heap: blocks freed that the heap never gave out (seen only
@@ -78,8 +81,12 @@ class Host {
   void ScriptProcessor(uint32_t value);
   void Message(int32_t a, int32_t b, int32_t c);
   Outcome Exec(int32_t action, const std::vector<std::optional<std::string>>& parameters);
-  Outcome Edit(int32_t action, const std::vector<std::optional<std::string>>& parameters);
-  void About();
+  // nbEditAction; `steps` are carried out in the dialog it opens (see DialogDriver).
+  Outcome Edit(int32_t action,
+               const std::vector<std::optional<std::string>>& parameters,
+               std::vector<DialogStep> steps = {});
+  // nbAbout, with the steps carried out in the About box.
+  DialogReport About(std::vector<DialogStep> steps = {});
   std::string LastError() const;
 
   HeapReport heap() const;
@@ -96,7 +103,8 @@ class Host {
   struct Library;
   Outcome Call(bool edit,
                int32_t action,
-               const std::vector<std::optional<std::string>>& parameters);
+               const std::vector<std::optional<std::string>>& parameters,
+               std::vector<DialogStep> steps);
 
   Library* library_;
   std::vector<Registration> registrations_;

@@ -3,15 +3,22 @@
 //   varkesh-host info                 identification texts and the registered catalogue
 //   varkesh-host exec N P0 P1 ...     runs action N; prints the result, every variable set and
 //                                     the error message if the call failed
+//   varkesh-host edit N P0 P1 ...     opens action N's properties dialog with those parameters,
+//                                     carries out --steps in it and prints the slots afterwards
+//   varkesh-host about                opens the About box (with --steps, as for edit)
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "actions/host_text.h"
+#include "host/host.h"
 
 #ifdef _WIN32
 #  include "platform/win32.h"
+// Needs <windows.h> first.
+#  include <shellapi.h>
 #endif
-#include <iostream>
-
-#include "host/host.h"
 
 namespace {
 
@@ -64,9 +71,60 @@ int Exec(Host& host, int action, const std::vector<std::string>& parameters, boo
   return outcome.result ? 0 : 1;
 }
 
+#ifdef _WIN32
+// The arguments as UTF-8: the program's own 8-bit arguments are in the ANSI code page, which
+// cannot carry every text a test passes.
+std::vector<std::string> Utf8Arguments() {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string argument(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argument.data(), n, nullptr, nullptr);
+    argument.pop_back();
+    arguments.push_back(std::move(argument));
+  }
+  LocalFree(wide);
+  return arguments;
+}
+#endif
+
+void PrintDialog(const varkesh::host::DialogReport& report) {
+  std::cout << varkesh::host::Describe(report);
+}
+
+int Edit(Host& host,
+         int action,
+         const std::vector<std::string>& parameters,
+         const std::vector<varkesh::host::DialogStep>& steps) {
+  std::vector<std::optional<std::string>> slots;
+  for (const std::string& p : parameters) slots.emplace_back(varkesh::ToHostText(p));
+  const varkesh::host::Outcome outcome = host.Edit(action, slots, steps);
+  std::cout << "result: " << (outcome.result ? "true" : "false") << "\n";
+  for (size_t i = 0; i < outcome.parameters.size(); ++i) {
+    std::cout << "slot " << i << ": \"" << Printable(outcome.parameters[i].value_or("")) << "\"\n";
+  }
+  for (const std::string& box : outcome.message_boxes) {
+    std::cout << "message box: " << Printable(box) << "\n";
+  }
+  PrintDialog(outcome.dialog);
+  if (!outcome.error.empty())
+    std::cout << "error: " << Printable(outcome.error) << "\n";
+  return outcome.result ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  std::vector<std::string> utf8 = Utf8Arguments();
+  std::vector<char*> utf8_argv;
+  for (std::string& argument : utf8) utf8_argv.push_back(argument.data());
+  utf8_argv.push_back(nullptr);
+  argc = static_cast<int>(utf8.size());
+  argv = utf8_argv.data();
+#endif
   CLI::App app{"varkesh-host: a stand-in for the host application that loads the Varkesh plug-in"};
   app.require_subcommand(1);
   std::string plugin = DefaultPluginPath();
@@ -82,11 +140,59 @@ int main(int argc, char** argv) {
   exec->add_flag("--no-register", no_register,
                  "Skip nbRegisterPlugIn, so that no variable callback is known");
 
+  CLI::App* edit = app.add_subcommand(
+      "edit", "Open an action's properties dialog, act in it and print the slots afterwards");
+  edit->add_option("action", action, "Action number (1-4)")->required();
+  edit->add_option("parameters", parameters, "The action's parameter texts, in order (UTF-8)");
+  std::string steps;
+  std::optional<std::string> version;
+  std::optional<std::string> picked;
+  std::string steps_file;
+  const auto add_dialog_options = [&](CLI::App* command) {
+    command->add_option("--steps", steps,
+                        "What the author does, separated by ';': set NAME=TEXT, select NAME=N, "
+                        "click NAME, key esc|enter|tab|alt+L, pick N, radio 0|1, ok, cancel, "
+                        "help, close, state, shot FILE.bmp");
+    // Wine converts arguments through the Unix locale, which may not carry Cyrillic.
+    command->add_option("--steps-file", steps_file, "Read further steps from a UTF-8 file")
+        ->check(CLI::ExistingFile);
+  };
+  add_dialog_options(edit);
+  edit->add_option("--host-version", version,
+                   "The host's answer to the version request (without it and --pick, the "
+                   "plug-in has no interface-access callback)");
+  edit->add_option("--pick", picked, "The variable the host lets the author pick");
+  CLI::App* about = app.add_subcommand("about", "Open the About box");
+  add_dialog_options(about);
+
   CLI11_PARSE(app, argc, argv);
   try {
     Host host(plugin);
     if (app.got_subcommand("info"))
       return Info(host);
+    if (!steps_file.empty()) {
+      std::ifstream in(steps_file, std::ios::binary);
+      steps += ";" + std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::vector<varkesh::host::DialogStep> dialog_steps = varkesh::host::ParseSteps(steps);
+    if (app.got_subcommand("about")) {
+      PrintDialog(host.About(dialog_steps));
+      return 0;
+    }
+    if (app.got_subcommand("edit")) {
+      host.Identify();
+      host.Register();
+      if (version || picked) {
+        std::optional<varkesh::host::Answer> version_answer;
+        if (version)
+          version_answer = varkesh::host::Answer{true, *version};
+        std::optional<varkesh::host::Answer> pick_answer;
+        if (picked)
+          pick_answer = varkesh::host::Answer{true, varkesh::ToHostText(*picked)};
+        host.SetInterfaceAccess(version_answer, pick_answer);
+      }
+      return Edit(host, action, parameters, dialog_steps);
+    }
     return Exec(host, action, parameters, no_register);
   } catch (const std::exception& e) {
     std::cerr << "varkesh-host: " << e.what() << "\n";

@@ -1,12 +1,13 @@
 #include "plugin/routing.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "actions/actions.h"
-#include "crypto/framework.h"
 #include "plugin/catalogue.h"
 #include "plugin/host_link.h"
+#include "ui/dialogs.h"
 
 namespace varkesh::plugin {
 
@@ -28,13 +29,16 @@ bool ExecAction(int32_t action, char** parameters) {
   }
 }
 
-bool EditAction(int32_t action, char** /*parameters*/) {
-  if (ParameterCount(action) == 0)
+bool EditAction(int32_t action, char** parameters) {
+  const std::optional<ui::FormKind> kind = ui::FormForAction(action);
+  if (!kind)
     return false;
-  // The properties dialogs are not part of this build.
-  throw Error("No properties dialog is available in this build");
+  return ui::EditWithDialog(*kind, parameters);
 }
 
-bool ShowAbout() { return true; }
+bool ShowAbout() {
+  ui::ShowAboutBox();
+  return true;
+}
 
 }  // namespace varkesh::plugin

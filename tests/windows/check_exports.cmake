@@ -24,10 +24,11 @@ endif()
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 list(TRANSFORM imports REPLACE "DLL Name: " "")
-set(system_dlls KERNEL32.dll msvcrt.dll USER32.dll GDI32.dll COMCTL32.dll comctl32.dll SHELL32.dll
-                ADVAPI32.dll)
+# Windows file names ignore case, and import libraries spell them either way.
+set(system_dlls KERNEL32.DLL MSVCRT.DLL USER32.DLL GDI32.DLL COMCTL32.DLL SHELL32.DLL ADVAPI32.DLL)
 foreach(dll IN LISTS imports)
-  if(NOT dll IN_LIST system_dlls)
+  string(TOUPPER "${dll}" upper)
+  if(NOT upper IN_LIST system_dlls)
     message(FATAL_ERROR "the plug-in imports ${dll}, which is not part of Windows")
   endif()
 endforeach()
