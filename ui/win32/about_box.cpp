@@ -54,29 +54,12 @@ int TextWidth(HWND control, const std::wstring& text) {
   return size.cx;
 }
 
-class AboutBox {
+class AboutBox final : public win32::ModalDialog {
  public:
-  void Show() {
-    const win32::ManifestScope manifest;
-    const INT_PTR result =
-        DialogBoxParamW(win32::ThisModule(), MAKEINTRESOURCEW(IDD_ABOUT), GetActiveWindow(),
-                        &AboutBox::Procedure, reinterpret_cast<LPARAM>(this));
-    trap_.RethrowIfAny();
-    if (result == -1)
-      throw Error("The About box cannot be shown");
-  }
+  void Show() { RunModal(IDD_ABOUT, GetActiveWindow(), "About box"); }
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_INITDIALOG)
-      SetWindowLongPtrW(window, DWLP_USER, lparam);
-    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(window, DWLP_USER));
-    if (self == nullptr)
-      return FALSE;
-    return self->trap_.Run(window, [&] { return self->Handle(window, message, wparam, lparam); });
-  }
-
-  INT_PTR Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  INT_PTR Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
     switch (message) {
       case WM_INITDIALOG:
         window_ = window;
@@ -235,7 +218,6 @@ class AboutBox {
 
   HWND window_ = nullptr;
   win32::GdiObject project_font_, beta_font_, link_font_, credit_font_, white_;
-  win32::HandlerTrap trap_;
 };
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "crypto/framework.h"
+
 namespace varkesh::ui::win32 {
 
 HINSTANCE ThisModule() {
@@ -84,6 +86,25 @@ HFONT DerivedFont(HWND dialog, int height, bool bold, bool underline) {
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   font.lfUnderline = underline ? TRUE : FALSE;
   return CreateFontIndirectW(&font);
+}
+
+INT_PTR ModalDialog::RunModal(int id, HWND owner, const char* what) {
+  const ManifestScope manifest;
+  const INT_PTR result = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(id), owner,
+                                         &ModalDialog::Procedure, reinterpret_cast<LPARAM>(this));
+  trap_.RethrowIfAny();
+  if (result == -1)
+    throw Error(std::string("The ") + what + " cannot be shown");
+  return result;
+}
+
+INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG)
+    SetWindowLongPtrW(window, DWLP_USER, lparam);
+  auto* self = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (self == nullptr)
+    return FALSE;
+  return self->trap_.Run(window, [&] { return self->Handle(window, message, wparam, lparam); });
 }
 
 }  // namespace varkesh::ui::win32

@@ -103,4 +103,23 @@ class HandlerTrap {
   std::exception_ptr error_;
 };
 
+// A modal dialog from the plug-in's resources: shown with the manifest active, its messages
+// routed to Handle through a HandlerTrap, and a handler's error rethrown once the modal loop
+// has returned.
+class ModalDialog {
+ public:
+  virtual ~ModalDialog() = default;
+
+ protected:
+  // Shows dialog resource `id` owned by `owner`; returns the code it ended with. `what` names
+  // the dialog in the error raised when it cannot be shown at all.
+  INT_PTR RunModal(int id, HWND owner, const char* what);
+  virtual INT_PTR Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) = 0;
+
+ private:
+  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+  HandlerTrap trap_;
+};
+
 }  // namespace varkesh::ui::win32

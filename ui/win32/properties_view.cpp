@@ -52,7 +52,7 @@ void AddItem(HWND dialog, int list, std::string_view text) {
                       reinterpret_cast<LPARAM>(std::string(text).c_str()));
 }
 
-class Win32PropertiesView : public PropertiesView {
+class Win32PropertiesView final : public PropertiesView, public win32::ModalDialog {
  public:
   // The owner is the window active when the dialog is made.
   Win32PropertiesView() : owner_(GetActiveWindow()) {}
@@ -61,27 +61,11 @@ class Win32PropertiesView : public PropertiesView {
 
   bool Run(PropertiesDialog& dialog) override {
     dialog_ = &dialog;
-    const win32::ManifestScope manifest;
-    const INT_PTR result =
-        DialogBoxParamW(win32::ThisModule(), MAKEINTRESOURCEW(DialogId(dialog.kind())), owner_,
-                        &Win32PropertiesView::Procedure, reinterpret_cast<LPARAM>(this));
-    trap_.RethrowIfAny();
-    if (result == -1)
-      throw Error("The properties dialog cannot be shown");
-    return result == IDOK;
+    return RunModal(DialogId(dialog.kind()), owner_, "properties dialog") == IDOK;
   }
 
  private:
-  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_INITDIALOG)
-      SetWindowLongPtrW(window, DWLP_USER, lparam);
-    auto* self = reinterpret_cast<Win32PropertiesView*>(GetWindowLongPtrW(window, DWLP_USER));
-    if (self == nullptr)
-      return FALSE;
-    return self->trap_.Run(window, [&] { return self->Handle(window, message, wparam, lparam); });
-  }
-
-  INT_PTR Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  INT_PTR Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
     switch (message) {
       case WM_INITDIALOG:
         window_ = window;
@@ -213,7 +197,6 @@ class Win32PropertiesView : public PropertiesView {
   HWND window_ = nullptr;
   PropertiesDialog* dialog_ = nullptr;
   win32::Footer footer_;
-  win32::HandlerTrap trap_;
 };
 
 }  // namespace
