@@ -14,6 +14,7 @@
 #include "crypto/block_ciphers.h"
 #include "crypto/detail/hex.h"
 #include "crypto/md5.h"
+#include "tests/test_streams.h"
 
 namespace varkesh::test {
 namespace {
@@ -428,37 +429,6 @@ TEST(CipherText, RoundTripKeepsEveryByteValue) {
   Key(dec);
   EXPECT_EQ(dec.DecryptText(enc.EncryptText(binary)), binary);
 }
-
-class MemoryReader final : public ByteReader {
- public:
-  MemoryReader(Bytes data, size_t max_read) : data_(std::move(data)), max_read_(max_read) {}
-
-  size_t Read(uint8_t* buffer, size_t count) override {
-    ++reads;
-    const size_t n = std::min({count, max_read_, data_.size() - pos_});
-    std::copy_n(data_.data() + pos_, n, buffer);
-    pos_ += n;
-    return n;
-  }
-
-  int reads = 0;
-
- private:
-  Bytes data_;
-  size_t max_read_;
-  size_t pos_ = 0;
-};
-
-class MemoryWriter final : public ByteWriter {
- public:
-  void Write(const uint8_t* buffer, size_t count) override {
-    ++writes;
-    data.insert(data.end(), buffer, buffer + count);
-  }
-
-  Bytes data;
-  int writes = 0;
-};
 
 TEST(CipherStream, ChunksOf8192WithTheReadCountFixedBySize) {
   const Bytes data = Random(20000, 9);

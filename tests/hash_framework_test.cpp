@@ -8,30 +8,10 @@
 #include "crypto/detail/hex.h"
 #include "crypto/md5.h"
 #include "crypto/registry.h"
+#include "tests/test_streams.h"
 
 namespace varkesh::test {
 namespace {
-
-// Delivers the bytes of `data` in reads of at most `max_read` bytes; counts the reads.
-class ChoppyReader final : public ByteReader {
- public:
-  ChoppyReader(std::string data, size_t max_read) : data_(std::move(data)), max_read_(max_read) {}
-
-  size_t Read(uint8_t* buffer, size_t count) override {
-    ++reads;
-    const size_t n = std::min({count, max_read_, data_.size() - pos_});
-    std::copy_n(data_.data() + pos_, n, buffer);
-    pos_ += n;
-    return n;
-  }
-
-  int reads = 0;
-
- private:
-  std::string data_;
-  size_t max_read_;
-  size_t pos_ = 0;
-};
 
 std::string Md5Hex(std::string_view message) {
   Md5 md5;
@@ -113,7 +93,7 @@ TEST(HashFromStream, ShortReadsFeedOnlyWhatArrived) {
            Case{8192, 8192, 1, 8192},    // exactly one chunk, no rest
            Case{0, 8192, 0, 0},          // size 0: no read at all
        }) {
-    ChoppyReader reader(data, c.max_read);
+    MemoryReader reader(data, c.max_read);
     Md5 md5;
     md5.Init();
     md5.UpdateFromStream(reader, c.size);
@@ -126,7 +106,7 @@ TEST(HashFromStream, ShortReadsFeedOnlyWhatArrived) {
 }
 
 TEST(HashFromStream, SizeZeroOnAnIdleHashDoesNotRaise) {
-  ChoppyReader reader("", 1);
+  MemoryReader reader("", 1);
   Md5 md5;
   EXPECT_NO_THROW(md5.UpdateFromStream(reader, 0));
   EXPECT_THROW(md5.UpdateFromStream(reader, 1), HashError);

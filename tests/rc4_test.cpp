@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "crypto/detail/hex.h"
+#include "tests/test_streams.h"
 
 namespace varkesh::test {
 namespace {
@@ -44,31 +45,6 @@ class ModelRc4 {
  private:
   uint8_t s_[256];
   int i_ = 0, j_ = 0;
-};
-
-class MemoryReader final : public ByteReader {
- public:
-  explicit MemoryReader(Bytes data) : data_(std::move(data)) {}
-
-  size_t Read(uint8_t* buffer, size_t count) override {
-    const size_t n = std::min(count, data_.size() - pos_);
-    std::copy_n(data_.data() + pos_, n, buffer);
-    pos_ += n;
-    return n;
-  }
-
- private:
-  Bytes data_;
-  size_t pos_ = 0;
-};
-
-class MemoryWriter final : public ByteWriter {
- public:
-  void Write(const uint8_t* buffer, size_t count) override {
-    bytes.insert(bytes.end(), buffer, buffer + count);
-  }
-
-  Bytes bytes;
 };
 
 Bytes RandomBytes(size_t n, uint32_t seed) {
@@ -139,7 +115,7 @@ TEST(Rc4, StreamRestartsEveryChunk) {
   MemoryReader reader(plain);
   MemoryWriter writer;
   ASSERT_EQ(rc4.StreamEncrypt(reader, writer, plain.size()), plain.size());
-  const Bytes& cipher = writer.bytes;
+  const Bytes& cipher = writer.data;
 
   // Bytes 0-8191 are plain RC4; from 8192 on the generator continues with the permutation it
   // reached but with i and j back at zero.
@@ -157,7 +133,7 @@ TEST(Rc4, StreamRestartsEveryChunk) {
   MemoryReader cipher_reader(cipher);
   MemoryWriter restored;
   decryptor.StreamDecrypt(cipher_reader, restored, cipher.size());
-  EXPECT_EQ(restored.bytes, plain);
+  EXPECT_EQ(restored.data, plain);
 }
 
 TEST(Rc4, ResetRestartsTheKeystream) {
