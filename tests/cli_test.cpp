@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "crypto/registry.h"
+#include "tests/test_platform.h"
 
 namespace varkesh::test {
 namespace {
@@ -33,17 +34,6 @@ std::string Quote(const std::string& arg) {
   }
   quoted.push_back('\'');
   return quoted;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
 }
 
 class Cli : public testing::Test {

@@ -19,13 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 int RunCli(const std::string& args) {
   const std::string command = "VARKESH_PASS='matrix pass' " + std::string(VARKESH_CLI) + " " +
                               args + " --passphrase-env VARKESH_PASS";

@@ -19,17 +19,6 @@ using host::Host;
 using host::Outcome;
 using Params = std::vector<std::optional<std::string>>;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
-}
-
 // Every byte value but 0, which would end a host text.
 std::string Pattern(size_t n) {
   std::string s(n, '\0');

@@ -2,6 +2,9 @@
 // own error texts, a file held open by someone else, and a process id for scratch folders.
 #pragma once
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #ifdef _WIN32
@@ -60,6 +63,17 @@ inline std::string SystemText(SystemError error) {
   }
   return {};
 #endif
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary) << data;
 }
 
 inline unsigned long ProcessId() {
