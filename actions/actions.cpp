@@ -1,45 +1,19 @@
 #include "actions/actions.h"
 
-#include <memory>
-#include <vector>
-
-#include "actions/integer_rule.h"
-#include "crypto/detail/hex.h"
-#include "crypto/registry.h"
+#include "actions/tables.h"
+#include "hostlink/integer_rule.h"
 #include "platform/files.h"
+#include "varkesh/algorithms.h"
+#include "varkesh/formats.h"
 
 namespace varkesh {
 
 namespace {
 
-// Indices outside the tables are refused before anything is opened or created: run on the
-// bare base classes they would copy a file unencrypted, or report success with nothing done.
-const CipherClass& CipherAt(int32_t index) {
-  const auto table = CipherTable();
-  if (index < 0 || static_cast<size_t>(index) >= table.size()) {
-    throw Error("Invalid cipher index: " + FromInteger(index));
-  }
-  return *table[index].cls;
-}
-
-const HashClass& KeyHashAt(int32_t index) {
-  const auto table = HashTable();
-  if (index < 0 || static_cast<size_t>(index) >= table.size()) {
-    throw Error("Invalid key hash index: " + FromInteger(index));
-  }
-  return *table[index].cls;
-}
-
-const HashClass& HashingActionHashAt(int32_t index) {
-  const auto table = HashingActionTable();
-  if (index < 0 || static_cast<size_t>(index) >= table.size()) {
-    throw Error("Invalid hash index: " + FromInteger(index));
-  }
-  return KeyHashAt(table[index]);
-}
-
 // The three numbers of the cipher actions, converted in parameter order so that the first bad
-// one is the one reported.
+// one is the one reported. Indices outside the tables are refused before anything is opened or
+// created: run on the bare base classes they would copy a file unencrypted, or report success
+// with nothing done.
 struct CipherChoice {
   const CipherClass& cipher;
   const HashClass& key_hash;
@@ -52,29 +26,21 @@ CipherChoice ReadCipherChoice(const std::string& cipher_index,
   const int32_t cipher = ToInteger(cipher_index);
   const int32_t key_hash = ToInteger(key_hash_index);
   const int32_t way = ToInteger(direction);
-  return {CipherAt(cipher), KeyHashAt(key_hash), way == 0};
+  return {CipherAt(cipher), HashAt(key_hash), way == 0};
 }
 
-// A keyed cipher that is wiped and freed however the step ends.
-struct KeyedCipher {
-  KeyedCipher(const CipherChoice& choice, const std::string& pass_phrase)
-      : cipher(choice.cipher.create()) {
-    cipher->InitFromPassPhrase(pass_phrase, choice.key_hash);
-  }
+// An exclusively opened file as the framework's stream.
+class FileStream final : public ByteReader, public ByteWriter {
+ public:
+  explicit FileStream(platform::ExclusiveFile& file) : file_(file) {}
 
-  ~KeyedCipher() { cipher->Wipe(); }
+  size_t Read(uint8_t* buffer, size_t count) override { return file_.Read(buffer, count); }
 
-  KeyedCipher(const KeyedCipher&) = delete;
-  KeyedCipher& operator=(const KeyedCipher&) = delete;
+  void Write(const uint8_t* buffer, size_t count) override { file_.Write(buffer, count); }
 
-  std::unique_ptr<Cipher> cipher;
+ private:
+  platform::ExclusiveFile& file_;
 };
-
-std::string HashSum(Hash& hash) {
-  std::vector<uint8_t> digest(hash.DigestBytes());
-  hash.Final(digest.data());
-  return detail::ToHex(digest);
-}
 
 }  // namespace
 
@@ -89,11 +55,12 @@ bool RunFileCipher(const std::string& source,
   const CipherChoice choice = ReadCipherChoice(cipher_index, key_hash_index, direction);
   platform::ExclusiveFile in = platform::ExclusiveFile::OpenSource(source);
   platform::ExclusiveFile out = platform::ExclusiveFile::CreateDestination(destination, in);
-  KeyedCipher keyed(choice, pass_phrase);
+  PassPhraseCipher keyed(choice.cipher, choice.key_hash, pass_phrase);
+  FileStream reader(in), writer(out);
   if (choice.encrypt) {
-    keyed.cipher->StreamEncrypt(in, out, in.Size());
+    keyed.EncryptFile(reader, writer);
   } else {
-    keyed.cipher->StreamDecrypt(in, out, in.Size());
+    keyed.DecryptFile(reader, writer);
   }
   return true;
 }
@@ -106,9 +73,8 @@ bool RunStringCipher(const std::string& text,
                      const std::string& direction,
                      const SetVariable& set_variable) {
   const CipherChoice choice = ReadCipherChoice(cipher_index, key_hash_index, direction);
-  KeyedCipher keyed(choice, pass_phrase);
-  const std::string result =
-      choice.encrypt ? keyed.cipher->EncryptText(text) : keyed.cipher->DecryptText(text);
+  PassPhraseCipher keyed(choice.cipher, choice.key_hash, pass_phrase);
+  const std::string result = choice.encrypt ? keyed.EncryptString(text) : keyed.DecryptString(text);
   set_variable(variable, result);
   return true;
 }
@@ -121,10 +87,9 @@ bool RunFileHashing(const std::string& file,
   {
     // The file is opened first: a missing file is reported before a bad index.
     platform::ExclusiveFile in = platform::ExclusiveFile::OpenSource(file);
-    const std::unique_ptr<Hash> hash = HashingActionHashAt(ToInteger(hash_index)).create();
-    hash->Init();
-    hash->UpdateFromStream(in, in.Size());
-    sum = HashSum(*hash);
+    const HashClass& hash = HashingActionHash(ToInteger(hash_index));
+    FileStream reader(in);
+    sum = HashSum(hash, reader);
   }
   set_variable(variable, sum);
   return true;
@@ -134,10 +99,7 @@ bool RunStringHashing(const std::string& text,
                       const std::string& variable,
                       const std::string& hash_index,
                       const SetVariable& set_variable) {
-  const std::unique_ptr<Hash> hash = HashingActionHashAt(ToInteger(hash_index)).create();
-  hash->Init();
-  hash->UpdateText(text);
-  set_variable(variable, HashSum(*hash));
+  set_variable(variable, HashSum(HashingActionHash(ToInteger(hash_index)), text));
   return true;
 }
 

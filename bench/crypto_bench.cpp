@@ -14,7 +14,7 @@
 
 #include "bench/peers.h"
 #include "crypto/block_ciphers.h"
-#include "crypto/registry.h"
+#include "varkesh/algorithms.h"
 
 namespace varkesh::bench {
 namespace {

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/file_streams.h"
 #include "cli/terminal.h"
-#include "crypto/registry.h"
 #include "platform/files.h"
+#include "varkesh/algorithms.h"
+#include "varkesh/formats.h"
+#include "varkesh/io.h"
 
 namespace varkesh::cli {
 
@@ -43,32 +44,18 @@ std::string ReadAll(std::istream& in) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-int CipherText(Cipher& cipher, const CipherOptions& options) {
+int CipherText(PassPhraseCipher& cipher, const CipherOptions& options) {
   const std::string text = options.text == "-" ? ReadAll(std::cin) : options.text;
   if (options.encrypt) {
-    std::cout << cipher.EncryptText(text) << "\n";
+    std::cout << cipher.EncryptString(text) << "\n";
   } else {
-    const std::string plain = cipher.DecryptText(text);
+    const std::string plain = cipher.DecryptString(text);
     std::cout.write(plain.data(), static_cast<std::streamsize>(plain.size()));
   }
   return 0;
 }
 
-// Streams of unknown length (pipes) go through in full 8192-byte chunks, which gives the same
-// bytes as one StreamEncrypt over the whole length.
-void CipherUnsizedStream(Cipher& cipher, bool encrypt, ByteReader& in, ByteWriter& out) {
-  std::vector<uint8_t> buffer(kStreamChunk);
-  while (const size_t got = in.Read(buffer.data(), buffer.size())) {
-    if (encrypt) {
-      cipher.Encrypt(buffer.data(), buffer.data(), got);
-    } else {
-      cipher.Decrypt(buffer.data(), buffer.data(), got);
-    }
-    out.Write(buffer.data(), got);
-  }
-}
-
-int CipherFile(Cipher& cipher, const CipherOptions& options) {
+int CipherFile(PassPhraseCipher& cipher, const CipherOptions& options) {
   const std::string input = options.input.empty() ? "-" : options.input;
   const std::string output = options.output.empty() ? "-" : options.output;
   FileReader reader(input);  // before the output exists, so a bad input leaves nothing behind
@@ -81,16 +68,11 @@ int CipherFile(Cipher& cipher, const CipherOptions& options) {
   const std::string target = to_file ? output + ".varkesh-partial" : output;
   try {
     FileWriter writer(target);
-    const std::optional<uint64_t> size = reader.Size();
-    ProgressReader progress(reader, size.value_or(0), to_file ? output : input);
-    if (size) {
-      if (options.encrypt) {
-        cipher.StreamEncrypt(progress, writer, *size);
-      } else {
-        cipher.StreamDecrypt(progress, writer, *size);
-      }
+    ProgressReader progress(reader, reader.Size().value_or(0), to_file ? output : input);
+    if (options.encrypt) {
+      cipher.EncryptFile(progress, writer);
     } else {
-      CipherUnsizedStream(cipher, options.encrypt, progress, writer);
+      cipher.DecryptFile(progress, writer);
     }
     writer.Close();
     progress.Finish();
@@ -109,13 +91,9 @@ int CipherFile(Cipher& cipher, const CipherOptions& options) {
 }  // namespace
 
 int RunCipher(const CipherOptions& options) {
-  const CipherClass& cipher_class = RequireCipher(options.cipher);
-  const HashClass& key_hash = RequireHash(options.key_hash, "key hash");
-  const std::unique_ptr<Cipher> cipher = cipher_class.create();
-  cipher->InitFromPassPhrase(ReadPassPhrase(options), key_hash);
-  const int status = options.has_text ? CipherText(*cipher, options) : CipherFile(*cipher, options);
-  cipher->Wipe();
-  return status;
+  PassPhraseCipher cipher(CipherByName(options.cipher), HashByName(options.key_hash),
+                          ReadPassPhrase(options));
+  return options.has_text ? CipherText(cipher, options) : CipherFile(cipher, options);
 }
 
 }  // namespace varkesh::cli

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::cli {
 
@@ -34,9 +34,5 @@ int RunSelfTest();
 int RunAlgorithms();
 
 void ReportError(const std::string& message);
-
-// A class by table index or name; "Unknown <what>: <name>" otherwise.
-const HashClass& RequireHash(const std::string& name, const char* what);
-const CipherClass& RequireCipher(const std::string& name);
 
 }  // namespace varkesh::cli

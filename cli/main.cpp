@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
+#include "varkesh/version.h"
 
 int main(int argc, char** argv) {
   using namespace varkesh::cli;
   CLI::App app{"varkesh: encrypt, decrypt and hash texts and files in the Varkesh formats"};
-  app.set_version_flag("--version", "varkesh 1.0.0");
+  app.set_version_flag("--version", std::string("varkesh ") + varkesh::Version());
   app.require_subcommand(1);
 
   HashOptions hash;

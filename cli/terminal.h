@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::cli {
 

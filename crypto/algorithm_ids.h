@@ -1,10 +1,12 @@
-// The identity of every hash and cipher class: number, display name and size. These values are
-// part of the data contract (they are what `Id`, `Algorithm`, `HashSize` and `MaxKeySize`
-// report), so they are kept together here and every class reads its own from this table.
+// The identity of every hash and cipher class: number, display name and size, and the templates
+// through which each class reports its own. These values are part of the data contract (they
+// are what `Id`, `Algorithm`, `HashSize` and `MaxKeySize` report), so they are kept together.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
+
+#include "varkesh/framework.h"
 
 namespace varkesh::ids {
 
@@ -55,3 +57,33 @@ inline constexpr CipherIdentity kMars{13, "Mars", 1248, 128};
 inline constexpr CipherIdentity kRc6{4, "RC6", 2048, 128};
 
 }  // namespace varkesh::ids
+
+namespace varkesh {
+
+// Supplies a concrete hash's class-level identity from its row in algorithm_ids.h.
+template <class Self, const ids::HashIdentity& kIdentity, class Base = Hash>
+class HashImpl : public Base {
+ public:
+  static constexpr int32_t ClassId() { return kIdentity.id; }
+
+  static constexpr std::string_view ClassAlgorithm() { return kIdentity.algorithm; }
+
+  static constexpr int32_t ClassHashSize() { return kIdentity.hash_size; }
+
+  const HashClass& Class() const override { return HashClassOf<Self>(); }
+};
+
+// Supplies a concrete cipher's class-level identity from its row in algorithm_ids.h.
+template <class Self, const ids::CipherIdentity& kIdentity, class Base>
+class CipherImpl : public Base {
+ public:
+  static constexpr int32_t ClassId() { return kIdentity.id; }
+
+  static constexpr std::string_view ClassAlgorithm() { return kIdentity.algorithm; }
+
+  static constexpr int32_t ClassMaxKeySize() { return kIdentity.max_key_size; }
+
+  const CipherClass& Class() const override { return CipherClassOf<Self>(); }
+};
+
+}  // namespace varkesh

@@ -1,4 +1,4 @@
-#include "crypto/base64.h"
+#include "varkesh/base64.h"
 
 #include <array>
 

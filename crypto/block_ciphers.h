@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "crypto/framework.h"
+#include "crypto/algorithm_ids.h"
 
 namespace varkesh {
 

@@ -1,11 +1,11 @@
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
-#include "crypto/base64.h"
 #include "crypto/detail/bytes.h"
+#include "varkesh/base64.h"
 
 namespace varkesh {
 
@@ -20,12 +20,15 @@ size_t Hash::DigestBytes() const {
 
 void Hash::UpdateFromStream(ByteReader& stream, uint64_t size) {
   std::array<uint8_t, kStreamChunk> buffer;
-  for (uint64_t chunk = 0; chunk < size / kStreamChunk; ++chunk) {
-    Update(buffer.data(), stream.Read(buffer.data(), kStreamChunk));
-  }
-  if (const auto rest = static_cast<size_t>(size % kStreamChunk); rest != 0) {
-    Update(buffer.data(), stream.Read(buffer.data(), rest));
-  }
+  const auto step = [&](size_t want) {
+    const size_t got = stream.Read(buffer.data(), want);
+    Update(buffer.data(), got);
+    return got != 0;
+  };
+  bool more = true;
+  for (uint64_t chunk = 0; more && chunk < size / kStreamChunk; ++chunk) more = step(kStreamChunk);
+  if (const auto rest = static_cast<size_t>(size % kStreamChunk); more && rest != 0)
+    step(rest);
   detail::SecureWipe(buffer.data(), buffer.size());
 }
 
@@ -87,8 +90,8 @@ template <bool kEncrypt>
 uint64_t Cipher::Stream(ByteReader& in, ByteWriter& out, uint64_t size) {
   std::array<uint8_t, kStreamChunk> buffer;
   uint64_t total = 0;
-  // The number of reads depends on the size alone; a short read still leads to a transform
-  // and a write of what it delivered.
+  // The number of reads depends on the size alone, up to the end of the stream; a short read
+  // still leads to a transform and a write of what it delivered.
   const auto step = [&](size_t want) {
     const size_t got = in.Read(buffer.data(), want);
     total += got;
@@ -98,9 +101,11 @@ uint64_t Cipher::Stream(ByteReader& in, ByteWriter& out, uint64_t size) {
       Decrypt(buffer.data(), buffer.data(), got);
     }
     out.Write(buffer.data(), got);
+    return got != 0;
   };
-  for (uint64_t chunk = 0; chunk < size / kStreamChunk; ++chunk) step(kStreamChunk);
-  if (const auto rest = static_cast<size_t>(size % kStreamChunk); rest != 0)
+  bool more = true;
+  for (uint64_t chunk = 0; more && chunk < size / kStreamChunk; ++chunk) more = step(kStreamChunk);
+  if (const auto rest = static_cast<size_t>(size % kStreamChunk); more && rest != 0)
     step(rest);
   detail::SecureWipe(buffer.data(), buffer.size());
   return total;

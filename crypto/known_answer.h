@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "crypto/detail/hex.h"
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
+#include "varkesh/hex.h"
 
 namespace varkesh {
 
@@ -26,7 +26,7 @@ bool HashKnownAnswers(std::initializer_list<HashAnswer> answers) {
     hash.Init();
     hash.UpdateText(answer.message);
     hash.Final(digest.data());
-    ok = (digest == detail::FromHex(answer.digest_hex)) && ok;
+    ok = (digest == FromHex(answer.digest_hex)) && ok;
   }
   return ok;
 }
@@ -44,9 +44,9 @@ template <class T>
 bool BlockKnownAnswers(T& cipher, std::initializer_list<BlockAnswer> answers) {
   bool ok = true;
   for (const BlockAnswer& answer : answers) {
-    const std::vector<uint8_t> key = detail::FromHex(answer.key_hex);
-    const std::vector<uint8_t> plain = detail::FromHex(answer.plain_hex);
-    const std::vector<uint8_t> expected = detail::FromHex(answer.cipher_hex);
+    const std::vector<uint8_t> key = FromHex(answer.key_hex);
+    const std::vector<uint8_t> plain = FromHex(answer.plain_hex);
+    const std::vector<uint8_t> expected = FromHex(answer.cipher_hex);
     const uint32_t bits =
         answer.key_bits != 0 ? answer.key_bits : static_cast<uint32_t>(key.size() * 8);
     cipher.Init(key.data(), bits);

@@ -38,14 +38,14 @@ bool Misty1::KnownAnswerTest() {
       {"00112233445566778899aabbccddeeff", 128, "fedcba9876543210", "04b68240b13be95d"},
   };
   Misty1 cipher;
-  const std::vector<uint8_t> key = detail::FromHex(kAnswers[0].key_hex);
+  const std::vector<uint8_t> key = FromHex(kAnswers[0].key_hex);
   cipher.Init(key.data(), kAnswers[0].key_bits);
   bool ok = true;
   for (const BlockAnswer& answer : kAnswers) {
-    const std::vector<uint8_t> plain = detail::FromHex(answer.plain_hex);
+    const std::vector<uint8_t> plain = FromHex(answer.plain_hex);
     std::vector<uint8_t> block(8);
     cipher.EncryptBlock(plain.data(), block.data());
-    ok = block == detail::FromHex(answer.cipher_hex) && ok;
+    ok = block == FromHex(answer.cipher_hex) && ok;
     cipher.DecryptBlock(block.data(), block.data());
     ok = block == plain && ok;
   }

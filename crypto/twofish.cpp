@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "crypto/detail/bytes.h"
-#include "crypto/detail/hex.h"
 #include "crypto/tables/twofish.h"
+#include "varkesh/hex.h"
 
 namespace varkesh {
 
@@ -212,7 +212,7 @@ bool Twofish::KnownAnswerTest() {
       cipher.EncryptBlock(block, block);
       cipher.Wipe();
     }
-    const std::vector<uint8_t> expected = detail::FromHex(test.last_cipher_hex);
+    const std::vector<uint8_t> expected = FromHex(test.last_cipher_hex);
     ok = std::memcmp(block, expected.data(), sizeof(block)) == 0 && ok;
   }
   cipher.Wipe();

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <unordered_set>
 
-#include "actions/host_text.h"
+#include "hostlink/abi.h"
+#include "hostlink/host_text.h"
 #include "platform/host_heap.h"
-#include "plugin/abi.h"
 
 #ifdef _WIN32
 #  include "platform/win32.h"

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "actions/host_text.h"
 #include "host/host.h"
+#include "hostlink/host_text.h"
 
 #ifdef _WIN32
 #  include "platform/win32.h"

@@ -21,20 +21,29 @@ namespace varkesh::platform {
 
 namespace {
 
-Error FileError(const char* what, const std::string& path, const std::string& reason) {
-  return Error(std::string(what) + " \"" + FullPath(path) + "\". " + reason);
+const char* Verb(FileAction action) {
+  switch (action) {
+    case FileAction::kOpen:
+      return "open";
+    case FileAction::kCreate:
+      return "create";
+    case FileAction::kRead:
+      return "read";
+    case FileAction::kWrite:
+      return "write";
+  }
+  return "use";
 }
-
-constexpr const char* kCannotOpen = "Cannot open file";
-constexpr const char* kCannotCreate = "Cannot create file";
 
 }  // namespace
 
+FileError::FileError(FileAction action, const std::string& path, const std::string& reason)
+    : std::runtime_error(std::string("Cannot ") + Verb(action) + " file \"" + FullPath(path) +
+                         "\". " + reason) {}
+
 #ifdef _WIN32
 
-namespace {
-
-std::string SystemMessage(DWORD code) {
+std::string SystemMessage(unsigned long code) {
   char* text = nullptr;
   const DWORD n = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -47,8 +56,6 @@ std::string SystemMessage(DWORD code) {
   }
   return message;
 }
-
-}  // namespace
 
 bool IsExistingFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -65,7 +72,7 @@ ExclusiveFile ExclusiveFile::OpenSource(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
-    throw FileError(kCannotOpen, path, SystemMessage(GetLastError()));
+    throw FileError(FileAction::kOpen, path, SystemMessage(GetLastError()));
   return ExclusiveFile(h, path);
 }
 
@@ -74,7 +81,7 @@ ExclusiveFile ExclusiveFile::CreateDestination(const std::string& path, const Ex
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
-    throw FileError(kCannotCreate, path, SystemMessage(GetLastError()));
+    throw FileError(FileAction::kCreate, path, SystemMessage(GetLastError()));
   return ExclusiveFile(h, path);
 }
 
@@ -91,7 +98,7 @@ ExclusiveFile::~ExclusiveFile() {
 uint64_t ExclusiveFile::Size() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handle_, &size))
-    throw FileError(kCannotOpen, path_, SystemMessage(GetLastError()));
+    throw FileError(FileAction::kOpen, path_, SystemMessage(GetLastError()));
   return static_cast<uint64_t>(size.QuadPart);
 }
 
@@ -100,7 +107,7 @@ size_t ExclusiveFile::Read(uint8_t* buffer, size_t count) {
   while (done < count) {
     DWORD got = 0;
     if (!ReadFile(handle_, buffer + done, static_cast<DWORD>(count - done), &got, nullptr)) {
-      throw Error("Cannot read file \"" + FullPath(path_) + "\". " + SystemMessage(GetLastError()));
+      throw FileError(FileAction::kRead, path_, SystemMessage(GetLastError()));
     }
     if (got == 0)
       break;
@@ -114,8 +121,7 @@ void ExclusiveFile::Write(const uint8_t* buffer, size_t count) {
   while (done < count) {
     DWORD put = 0;
     if (!WriteFile(handle_, buffer + done, static_cast<DWORD>(count - done), &put, nullptr)) {
-      throw Error("Cannot write file \"" + FullPath(path_) + "\". " +
-                  SystemMessage(GetLastError()));
+      throw FileError(FileAction::kWrite, path_, SystemMessage(GetLastError()));
     }
     done += put;
   }
@@ -130,6 +136,8 @@ namespace {
 constexpr const char* kInUse = "The file is being used by another process.";
 
 }  // namespace
+
+std::string SystemMessage(unsigned long code) { return std::strerror(static_cast<int>(code)); }
 
 bool IsExistingFile(const std::string& path) {
   struct stat info {};
@@ -146,17 +154,17 @@ std::string FullPath(const std::string& path) {
 ExclusiveFile ExclusiveFile::OpenSource(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)
-    throw FileError(kCannotOpen, path, std::strerror(errno));
+    throw FileError(FileAction::kOpen, path, std::strerror(errno));
   ExclusiveFile file(fd, path);
 
   struct stat info {};
 
   if (fstat(fd, &info) != 0)
-    throw FileError(kCannotOpen, path, std::strerror(errno));
+    throw FileError(FileAction::kOpen, path, std::strerror(errno));
   if (S_ISDIR(info.st_mode))
-    throw FileError(kCannotOpen, path, std::strerror(EISDIR));
+    throw FileError(FileAction::kOpen, path, std::strerror(EISDIR));
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    throw FileError(kCannotOpen, path, errno == EWOULDBLOCK ? kInUse : std::strerror(errno));
+    throw FileError(FileAction::kOpen, path, errno == EWOULDBLOCK ? kInUse : std::strerror(errno));
   }
   return file;
 }
@@ -168,18 +176,19 @@ ExclusiveFile ExclusiveFile::CreateDestination(const std::string& path,
 
   if (fstat(source.handle_, &source_info) == 0 && stat(path.c_str(), &target_info) == 0 &&
       source_info.st_dev == target_info.st_dev && source_info.st_ino == target_info.st_ino) {
-    throw FileError(kCannotCreate, path, kInUse);
+    throw FileError(FileAction::kCreate, path, kInUse);
   }
   // Lock before emptying, so that a file in use elsewhere keeps its contents.
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0)
-    throw FileError(kCannotCreate, path, std::strerror(errno));
+    throw FileError(FileAction::kCreate, path, std::strerror(errno));
   ExclusiveFile file(fd, path);
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    throw FileError(kCannotCreate, path, errno == EWOULDBLOCK ? kInUse : std::strerror(errno));
+    throw FileError(FileAction::kCreate, path,
+                    errno == EWOULDBLOCK ? kInUse : std::strerror(errno));
   }
   if (ftruncate(fd, 0) != 0)
-    throw FileError(kCannotCreate, path, std::strerror(errno));
+    throw FileError(FileAction::kCreate, path, std::strerror(errno));
   return file;
 }
 
@@ -197,7 +206,7 @@ uint64_t ExclusiveFile::Size() const {
   struct stat info {};
 
   if (fstat(handle_, &info) != 0)
-    throw FileError(kCannotOpen, path_, std::strerror(errno));
+    throw FileError(FileAction::kOpen, path_, std::strerror(errno));
   return static_cast<uint64_t>(info.st_size);
 }
 
@@ -208,7 +217,7 @@ size_t ExclusiveFile::Read(uint8_t* buffer, size_t count) {
     if (got < 0 && errno == EINTR)
       continue;
     if (got < 0)
-      throw Error("Cannot read file \"" + FullPath(path_) + "\". " + std::strerror(errno));
+      throw FileError(FileAction::kRead, path_, std::strerror(errno));
     if (got == 0)
       break;
     done += static_cast<size_t>(got);
@@ -223,7 +232,7 @@ void ExclusiveFile::Write(const uint8_t* buffer, size_t count) {
     if (put < 0 && errno == EINTR)
       continue;
     if (put < 0)
-      throw Error("Cannot write file \"" + FullPath(path_) + "\". " + std::strerror(errno));
+      throw FileError(FileAction::kWrite, path_, std::strerror(errno));
     done += static_cast<size_t>(put);
   }
 }

@@ -5,19 +5,32 @@
 // with "Cannot create file".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
-#include "crypto/framework.h"
-
 namespace varkesh::platform {
+
+// The four things that can go wrong with a file, as users read them.
+enum class FileAction { kOpen, kCreate, kRead, kWrite };
+
+// "Cannot <open|create|read|write> file "<full path>". <reason>": the one place these texts are
+// built.
+class FileError : public std::runtime_error {
+ public:
+  FileError(FileAction action, const std::string& path, const std::string& reason);
+};
+
+// The system's message for an error number (errno, or GetLastError on Windows).
+std::string SystemMessage(unsigned long code);
 
 // True when the path names an existing file; a directory does not count.
 bool IsExistingFile(const std::string& path);
 
 std::string FullPath(const std::string& path);
 
-class ExclusiveFile final : public ByteReader, public ByteWriter {
+class ExclusiveFile final {
  public:
   static ExclusiveFile OpenSource(const std::string& path);
   // Creates the file, or empties an existing one. `source` is the file the action reads.
@@ -27,11 +40,12 @@ class ExclusiveFile final : public ByteReader, public ByteWriter {
   ExclusiveFile& operator=(ExclusiveFile&&) = delete;
   ExclusiveFile(const ExclusiveFile&) = delete;
   ExclusiveFile& operator=(const ExclusiveFile&) = delete;
-  ~ExclusiveFile() override;
+  ~ExclusiveFile();
 
   uint64_t Size() const;
-  size_t Read(uint8_t* buffer, size_t count) override;
-  void Write(const uint8_t* buffer, size_t count) override;
+  // Fills the buffer unless the file ends first; returns the count read.
+  size_t Read(uint8_t* buffer, size_t count);
+  void Write(const uint8_t* buffer, size_t count);
 
  private:
 #ifdef _WIN32

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "actions/host_text.h"
+#include "hostlink/host_text.h"
 
 namespace varkesh::plugin {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plugin/abi.h"
+#include "hostlink/abi.h"
 
 namespace varkesh::plugin {
 

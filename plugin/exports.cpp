@@ -3,13 +3,14 @@
 // its work inside Guarded, which turns an error into a false result, keeps the message and
 // shows it to the author the way the host would have.
 #include "actions/actions.h"
-#include "actions/host_text.h"
-#include "plugin/abi.h"
+#include "hostlink/abi.h"
+#include "hostlink/host_link.h"
+#include "hostlink/host_text.h"
 #include "plugin/catalogue.h"
 #include "plugin/guard.h"
-#include "plugin/host_link.h"
 #include "plugin/routing.h"
 
+using namespace varkesh::hostlink;
 using namespace varkesh::plugin;
 
 VARKESH_EXPORT void VARKESH_HOSTCALL nbInitPlugIn(uint32_t host_handle,

@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "actions/actions.h"
+#include "hostlink/host_link.h"
 #include "plugin/catalogue.h"
-#include "plugin/host_link.h"
 #include "ui/dialogs.h"
 
 namespace varkesh::plugin {
+
+using hostlink::ReadHostString;
+using hostlink::SetHostVariable;
 
 bool ExecAction(int32_t action, char** parameters) {
   const int count = ParameterCount(action);

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "crypto/base64.h"
 #include "crypto/block_ciphers.h"
-#include "crypto/detail/hex.h"
 #include "crypto/md5.h"
 #include "tests/test_streams.h"
+#include "varkesh/base64.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {
@@ -68,7 +68,7 @@ class ToyCipher final : public CipherImpl<ToyCipher<Base, kIdentity>, kIdentity,
 using Toy = ToyCipher<BlockCipher64, kToyIdentity>;
 using Toy128 = ToyCipher<BlockCipher128, kToy128Identity>;
 
-const Bytes kKey = detail::FromHex("0123456789ABCDEF");
+const Bytes kKey = FromHex("0123456789ABCDEF");
 
 Bytes Random(size_t n, uint32_t seed) {
   std::mt19937 rng(seed);
@@ -184,7 +184,7 @@ TEST(CipherKeySetup, PassPhraseDigestIsCutToTheMaximumKeySize) {
   // Empty pass phrase: the digest of the empty message.
   Toy empty;
   EXPECT_NO_THROW(empty.InitFromPassPhrase("", HashClassOf<Md5>()));
-  EXPECT_EQ(detail::ToHex(empty.key.data(), 8), "D41D8CD98F00B204");
+  EXPECT_EQ(ToHex(empty.key.data(), 8), "D41D8CD98F00B204");
 }
 
 TEST(CipherKeySetup, PassPhraseFailuresBecomeTheDigestMessage) {
@@ -442,7 +442,8 @@ TEST(CipherStream, ChunksOf8192WithTheReadCountFixedBySize) {
 
   for (const Case c : {Case{20000, 8192, 20000, 3}, Case{0, 8192, 0, 0},
                        Case{30000, 8192, 20000, 4},  // the input ends early
-                       Case{16384, 8192, 16384, 2}}) {
+                       Case{16384, 8192, 16384, 2},
+                       Case{UINT64_MAX, 8192, 20000, 4}}) {  // to the end of the stream
     Toy cipher;
     Key(cipher);
     MemoryReader reader(data, c.max_read);

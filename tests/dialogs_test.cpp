@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "actions/host_text.h"
 #include "host/host.h"
+#include "hostlink/host_text.h"
 
 #ifdef _WIN32
 #  include "platform/win32.h"

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "crypto/detail/hex.h"
 #include "crypto/haval.h"
 #include "crypto/tiger.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {

@@ -1,20 +1,20 @@
 // The host-access operations behind the exports: string slots, variables, and the two
 // interface-access requests with every shape of answer the host may give.
-#include "plugin/host_link.h"
+#include "hostlink/host_link.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-#include "crypto/framework.h"
 #include "host/host.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::test {
 namespace {
 
 using host::Host;
-using plugin::Link;
+using hostlink::Link;
 
 // The fake host's answer to the next request, and what it saw.
 struct FakeHost {
@@ -42,7 +42,7 @@ class HostLinkTest : public testing::Test {
     Link().interface_access = &AnswerRequest;
   }
 
-  void TearDown() override { Link() = plugin::HostLink{}; }
+  void TearDown() override { Link() = hostlink::HostLink{}; }
 };
 
 TEST_F(HostLinkTest, VariablePickerFollowsTheFirstDigitOfTheVersion) {
@@ -65,9 +65,9 @@ TEST_F(HostLinkTest, VariablePickerFollowsTheFirstDigitOfTheVersion) {
     fake.answered = c.answered;
     const std::string label = c.text.value_or("<null>");
     if (c.supports) {
-      EXPECT_EQ(plugin::HostSupportsVariablePicker(), *c.supports) << label;
+      EXPECT_EQ(hostlink::HostSupportsVariablePicker(), *c.supports) << label;
     } else {
-      EXPECT_THROW(plugin::HostSupportsVariablePicker(), Error) << label;
+      EXPECT_THROW(hostlink::HostSupportsVariablePicker(), Error) << label;
     }
     EXPECT_EQ(fake.last_code, 6);
   }
@@ -84,15 +84,15 @@ TEST_F(HostLinkTest, PickedVariableOnlyWhenTheHostAnswered) {
                         Case{std::nullopt, true, ""}, Case{"", true, ""}}) {
     fake.text = c.text;
     fake.answered = c.answered;
-    EXPECT_EQ(plugin::PickHostVariable(), c.picked);
+    EXPECT_EQ(hostlink::PickHostVariable(), c.picked);
     EXPECT_EQ(fake.last_code, 14);
   }
 }
 
 TEST_F(HostLinkTest, NoCallbackMeansNoPickerAndNoError) {
   Link().interface_access = nullptr;
-  EXPECT_FALSE(plugin::HostSupportsVariablePicker());
-  EXPECT_EQ(plugin::PickHostVariable(), "");
+  EXPECT_FALSE(hostlink::HostSupportsVariablePicker());
+  EXPECT_EQ(hostlink::PickHostVariable(), "");
   EXPECT_EQ(fake.calls, 0);
 }
 
@@ -106,13 +106,13 @@ TEST(HostLinkHeap, EveryAnswerBlockIsFreed) {
       fake.text = text;
       fake.answered = answered;
       try {
-        plugin::HostSupportsVariablePicker();
+        hostlink::HostSupportsVariablePicker();
       } catch (const Error&) {
       }
-      plugin::PickHostVariable();
+      hostlink::PickHostVariable();
     }
   }
-  Link() = plugin::HostLink{};
+  Link() = hostlink::HostLink{};
   EXPECT_EQ(host.heap().unfreed, 0);
   EXPECT_EQ(host.heap().foreign_frees, 0);
 }
@@ -121,25 +121,25 @@ TEST(HostLinkSlots, StoreReplacesTheBlockAndFreeClearsThePointer) {
   Host host(VARKESH_PLUGIN);
   char* slot = Host::NewBlock("old");
   Host::Owe(slot);
-  plugin::StoreHostString(&slot, "new text");
+  hostlink::StoreHostString(&slot, "new text");
   EXPECT_STREQ(slot, "new text");
   EXPECT_EQ(host.heap().unfreed, 0);  // the old block went
   Host::Owe(slot);
-  plugin::StoreHostString(&slot, "");
+  hostlink::StoreHostString(&slot, "");
   ASSERT_NE(slot, nullptr);  // an empty text is a block holding one zero byte
   EXPECT_STREQ(slot, "");
   Host::Owe(slot);
-  plugin::FreeHostString(&slot);
+  hostlink::FreeHostString(&slot);
   EXPECT_EQ(slot, nullptr);
-  plugin::FreeHostString(&slot);  // null is fine
+  hostlink::FreeHostString(&slot);  // null is fine
   EXPECT_EQ(host.heap().unfreed, 0);
   EXPECT_EQ(host.heap().foreign_frees, 0);
 }
 
 TEST(HostLinkVariables, MissingCallbackIsAnError) {
-  Link() = plugin::HostLink{};
+  Link() = hostlink::HostLink{};
   try {
-    plugin::SetHostVariable("V", "x");
+    hostlink::SetHostVariable("V", "x");
     FAIL();
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Host variable callback is not registered");

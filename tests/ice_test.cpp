@@ -9,12 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "crypto/detail/hex.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {
-
-using detail::FromHex;
 
 const std::vector<uint8_t> kPlain = FromHex("fedcba9876543210");
 

@@ -1,5 +1,5 @@
 // The integer rule that reads every index and direction parameter.
-#include "actions/integer_rule.h"
+#include "hostlink/integer_rule.h"
 
 #include <gtest/gtest.h>
 

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "crypto/registry.h"
 #include "host/host.h"
 #include "tests/test_platform.h"
+#include "varkesh/algorithms.h"
 
 namespace varkesh::test {
 namespace {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "actions/actions.h"
-#include "crypto/detail/hex.h"
 #include "crypto/md5.h"
-#include "crypto/registry.h"
 #include "crypto/sha512.h"
+#include "varkesh/algorithms.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {
@@ -32,7 +32,7 @@ std::string DigestOfZeros(Hash& hash) {
   std::vector<uint8_t> digest(hash.DigestBytes());
   hash.Final(digest.data());
   munmap(zeros, kBeyondFourGibibytes);
-  return detail::ToHex(digest);
+  return ToHex(digest);
 }
 
 // Sizes are 64-bit: one Update over more than 4 GiB must not be cut to its low 32 bits.

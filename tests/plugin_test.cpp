@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "actions/host_text.h"
-#include "crypto/registry.h"
 #include "host/host.h"
+#include "hostlink/host_text.h"
 #include "tests/test_platform.h"
+#include "varkesh/algorithms.h"
 
 namespace varkesh::test {
 namespace {

@@ -9,16 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "actions/integer_rule.h"
+#include "actions/tables.h"
 #include "host/host.h"
-#include "plugin/host_link.h"
+#include "hostlink/host_link.h"
+#include "hostlink/integer_rule.h"
+#include "varkesh/algorithms.h"
 
 namespace varkesh::test {
 namespace {
 
 using host::Host;
-using plugin::Link;
+using hostlink::Link;
+using ui::CipherListTexts;
 using ui::FormKind;
+using ui::HashingListTexts;
+using ui::KeyHashListTexts;
 using ui::PropertiesDialog;
 using Values = std::vector<std::optional<std::string>>;
 
@@ -113,7 +118,7 @@ class Properties : public testing::Test {
     Link().interface_access = &AnswerRequest;
   }
 
-  void TearDown() override { Link() = plugin::HostLink{}; }
+  void TearDown() override { Link() = hostlink::HostLink{}; }
 
   Host host_{VARKESH_PLUGIN};  // owns the heap accounting
 };
@@ -331,6 +336,26 @@ TEST_F(Properties, APickedVariableGoesInFrontOfTheText) {
   PropertiesDialog dialog(FormKind::kFileHashing);
   EXPECT_FALSE(dialog.Pick(1));
   EXPECT_EQ(dialog.form().texts[0], "");
+}
+
+// The lists show the tables in index order; the hashing dialogs list the hashing actions' own
+// three hashes, which are rows of the key-hash list.
+TEST(PropertiesLists, TextsInIndexOrder) {
+  const std::vector<std::string_view> ciphers(CipherListTexts().begin(), CipherListTexts().end());
+  EXPECT_EQ(ciphers, (std::vector<std::string_view>{"BlowFish", "CAST 128", "CAST 256", "DES",
+                                                    "3 DES", "ICE", "Thin ICE", "ICE 2", "IDEA",
+                                                    "Mars", "Misty 1", "RC2", "RC4", "RC5", "RC6",
+                                                    "Rijndael", "SerPent", "TEA", "TwoFish"}));
+  const std::vector<std::string_view> hashes(KeyHashListTexts().begin(), KeyHashListTexts().end());
+  EXPECT_EQ(hashes,
+            (std::vector<std::string_view>{"Haval", "MD4", "MD5", "RMD 128", "RMD 160", "SHA 1",
+                                           "SHA 256", "SHA 384", "SHA 512", "Tiger"}));
+  ASSERT_EQ(HashingListTexts().size(), HashingActionTable().size());
+  for (size_t i = 0; i < HashingListTexts().size(); ++i) {
+    EXPECT_EQ(HashingListTexts()[i], hashes[static_cast<size_t>(HashingActionTable()[i])]);
+    EXPECT_EQ(&HashingActionHash(static_cast<int32_t>(i)), &HashAt(HashingActionTable()[i]));
+  }
+  EXPECT_THROW(HashingActionHash(3), Error);
 }
 
 }  // namespace

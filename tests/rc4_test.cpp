@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "crypto/detail/hex.h"
 #include "tests/test_streams.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using detail::FromHex;
 
 // Textbook RC4, with the generator indices put back to zero wherever the caller asks.
 class ModelRc4 {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::test {
 

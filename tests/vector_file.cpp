@@ -5,7 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "crypto/detail/hex.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 
@@ -45,7 +45,7 @@ std::vector<uint8_t> VectorRecord::Bytes(std::string_view key) const {
     const std::string text = Unquote(raw);
     return {text.begin(), text.end()};
   }
-  return detail::FromHex(raw);
+  return FromHex(raw);
 }
 
 std::string VectorRecord::Text(std::string_view key) const {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "crypto/base64.h"
-#include "crypto/registry.h"
 #include "tests/vector_file.h"
+#include "varkesh/algorithms.h"
+#include "varkesh/base64.h"
 
 namespace varkesh::test {
 namespace {

@@ -1,7 +1,7 @@
 // The dialogs where there is no window system.
-#include "crypto/framework.h"
 #include "platform/ui.h"
 #include "ui/dialogs.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::ui {
 

@@ -1,9 +1,10 @@
 #include "ui/properties.h"
 
+#include <array>
 #include <exception>
 
-#include "actions/integer_rule.h"
-#include "plugin/host_link.h"
+#include "hostlink/host_link.h"
+#include "hostlink/integer_rule.h"
 
 namespace varkesh::ui {
 
@@ -38,6 +39,26 @@ std::optional<FormKind> FormForAction(int32_t action) {
   }
 }
 
+std::span<const std::string_view> CipherListTexts() {
+  static constexpr std::array<std::string_view, 19> kTexts{
+      "BlowFish", "CAST 128", "CAST 256", "DES",     "3 DES",  "ICE", "Thin ICE",
+      "ICE 2",    "IDEA",     "Mars",     "Misty 1", "RC2",    "RC4", "RC5",
+      "RC6",      "Rijndael", "SerPent",  "TEA",     "TwoFish"};
+  return kTexts;
+}
+
+std::span<const std::string_view> KeyHashListTexts() {
+  static constexpr std::array<std::string_view, 10> kTexts{"Haval",   "MD4",   "MD5",     "RMD 128",
+                                                           "RMD 160", "SHA 1", "SHA 256", "SHA 384",
+                                                           "SHA 512", "Tiger"};
+  return kTexts;
+}
+
+std::span<const std::string_view> HashingListTexts() {
+  static constexpr std::array<std::string_view, 3> kTexts{"MD5", "RMD 160", "SHA 256"};
+  return kTexts;
+}
+
 bool IsCipherForm(FormKind kind) {
   return kind == FormKind::kFileCipher || kind == FormKind::kStringCipher;
 }
@@ -54,7 +75,7 @@ int EditWidth(FormKind kind, bool picker_shown) {
 
 void PropertiesDialog::Create(PropertiesView& view) {
   try {
-    form_.picker_shown = plugin::HostSupportsVariablePicker();
+    form_.picker_shown = hostlink::HostSupportsVariablePicker();
   } catch (const std::exception& e) {
     form_.picker_shown = true;
     view.ShowError(WithFullStop(e.what()));
@@ -63,23 +84,23 @@ void PropertiesDialog::Create(PropertiesView& view) {
 
 void PropertiesDialog::Fill(char* const* slots) {
   for (size_t i = 0; i < TextFieldCount(kind_); ++i) {
-    const std::string text = plugin::ReadHostString(slots[i]);
+    const std::string text = hostlink::ReadHostString(slots[i]);
     if (!text.empty())
       form_.texts[i] = text;
   }
   // The hash list before the algorithm list: with both slots broken, the hash slot's error is
   // the one the author sees.
   const std::string hash =
-      plugin::ReadHostString(slots[IsCipherForm(kind_) ? kCipherHashSlot : kHashingHashSlot]);
+      hostlink::ReadHostString(slots[IsCipherForm(kind_) ? kCipherHashSlot : kHashingHashSlot]);
   if (!hash.empty())
     form_.hash = ToInteger(hash);
   if (!IsCipherForm(kind_))
     return;
-  const std::string algorithm = plugin::ReadHostString(slots[kCipherAlgorithmSlot]);
+  const std::string algorithm = hostlink::ReadHostString(slots[kCipherAlgorithmSlot]);
   if (!algorithm.empty())
     form_.algorithm = ToInteger(algorithm);
   // A new action (no direction yet) opens on decryption.
-  const std::string direction = plugin::ReadHostString(slots[kDirectionSlot]);
+  const std::string direction = hostlink::ReadHostString(slots[kDirectionSlot]);
   form_.direction = direction.empty() || ToInteger(direction) != 0 ? kDecrypt : kEncrypt;
 }
 
@@ -92,7 +113,7 @@ bool PropertiesDialog::OkEnabled() const {
 }
 
 bool PropertiesDialog::Pick(int tag) {
-  const std::string picked = plugin::PickHostVariable();
+  const std::string picked = hostlink::PickHostVariable();
   if (tag < 1 || static_cast<size_t>(tag) > TextFieldCount(kind_) || picked.empty())
     return false;
   std::string& text = form_.texts[static_cast<size_t>(tag - 1)];
@@ -102,13 +123,13 @@ bool PropertiesDialog::Pick(int tag) {
 
 void PropertiesDialog::WriteBack(char** slots) const {
   for (size_t i = 0; i < TextFieldCount(kind_); ++i)
-    plugin::StoreHostString(&slots[i], form_.texts[i]);
+    hostlink::StoreHostString(&slots[i], form_.texts[i]);
   if (IsCipherForm(kind_)) {
-    plugin::StoreHostString(&slots[kCipherAlgorithmSlot], FromInteger(form_.algorithm));
-    plugin::StoreHostString(&slots[kCipherHashSlot], FromInteger(form_.hash));
-    plugin::StoreHostString(&slots[kDirectionSlot], FromInteger(form_.direction));
+    hostlink::StoreHostString(&slots[kCipherAlgorithmSlot], FromInteger(form_.algorithm));
+    hostlink::StoreHostString(&slots[kCipherHashSlot], FromInteger(form_.hash));
+    hostlink::StoreHostString(&slots[kDirectionSlot], FromInteger(form_.direction));
   } else {
-    plugin::StoreHostString(&slots[kHashingHashSlot], FromInteger(form_.hash));
+    hostlink::StoreHostString(&slots[kHashingHashSlot], FromInteger(form_.hash));
   }
 }
 

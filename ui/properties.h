@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace varkesh::ui {
 
@@ -30,6 +32,12 @@ size_t SlotCount(FormKind kind);
 // take the buttons' place.
 inline constexpr int kEditWidthBesidePicker = 289;
 int EditWidth(FormKind kind, bool picker_shown);
+
+// What the lists show, in index order: the ciphers (0-18) and key hashes (0-9) of the cipher
+// dialogs, and the hashing dialogs' three hashes.
+std::span<const std::string_view> CipherListTexts();
+std::span<const std::string_view> KeyHashListTexts();
+std::span<const std::string_view> HashingListTexts();
 
 inline constexpr int32_t kEncrypt = 0;
 inline constexpr int32_t kDecrypt = 1;

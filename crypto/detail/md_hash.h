@@ -18,9 +18,9 @@
 #include <cstdint>
 #include <string>
 
+#include "crypto/algorithm_ids.h"
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/md_buffer.h"
-#include "crypto/framework.h"
 
 namespace varkesh::detail {
 

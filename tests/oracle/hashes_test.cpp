@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "crypto/detail/hex.h"
 #include "crypto/md4.h"
 #include "crypto/md5.h"
 #include "crypto/ripemd128.h"
@@ -20,6 +19,7 @@
 #include "crypto/sha256.h"
 #include "crypto/sha512.h"
 #include "tests/oracle/openssl.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {
@@ -119,8 +119,7 @@ TEST_P(HashOracle, RandomMessagesInRandomPieces) {
       pos += piece;
     }
     hash->Final(digest.data());
-    ASSERT_EQ(detail::ToHex(digest), detail::ToHex(c.oracle(message)))
-        << c.name << ", " << length << " bytes";
+    ASSERT_EQ(ToHex(digest), ToHex(c.oracle(message))) << c.name << ", " << length << " bytes";
   }
 }
 

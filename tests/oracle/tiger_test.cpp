@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "crypto/detail/hex.h"
+#include "varkesh/hex.h"
 
 namespace varkesh::test {
 namespace {
@@ -56,8 +56,8 @@ TEST(TigerOracle, RandomMessagesInRandomPieces) {
     std::vector<uint8_t> message(length);
     for (uint8_t& byte : message) byte = static_cast<uint8_t>(rng());
     const std::vector<uint8_t> ours = Ours(message, rng);
-    EXPECT_EQ(detail::ToHex(ours), detail::ToHex(CryptoPp(message))) << "length " << length;
-    EXPECT_EQ(detail::ToHex(ours), detail::ToHex(Botan2(message))) << "length " << length;
+    EXPECT_EQ(ToHex(ours), ToHex(CryptoPp(message))) << "length " << length;
+    EXPECT_EQ(ToHex(ours), ToHex(Botan2(message))) << "length " << length;
   }
 }
 

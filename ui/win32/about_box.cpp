@@ -1,11 +1,11 @@
 // The About box: name and version, author, web and mail links, and the plug-in series.
 #include <array>
 
-#include "crypto/framework.h"
 #include "ui/dialogs.h"
 #include "ui/win32/common.h"
 #include "ui/win32/ids.h"
 #include "ui/win32/shell_launch.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::ui {
 

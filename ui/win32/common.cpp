@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::ui::win32 {
 

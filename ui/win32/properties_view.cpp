@@ -3,13 +3,12 @@
 // the controls and reports the author's changes back.
 #include <array>
 
-#include "crypto/framework.h"
-#include "crypto/registry.h"
 #include "platform/ui.h"
 #include "ui/dialogs.h"
 #include "ui/win32/common.h"
 #include "ui/win32/footer.h"
 #include "ui/win32/ids.h"
+#include "varkesh/framework.h"
 
 namespace varkesh::ui {
 
@@ -111,12 +110,11 @@ class Win32PropertiesView final : public PropertiesView, public win32::ModalDial
     if (IsCipherForm(kind)) {
       Place(window_, IDC_ALGORITHM_LABEL, {kMargin, y, full, kLabelHeight});
       Place(window_, IDC_ALGORITHM, {kMargin, y + 16, full, kListDropHeight});
-      for (const CipherEntry& cipher : CipherTable())
-        AddItem(window_, IDC_ALGORITHM, cipher.list_text);
+      for (const std::string_view text : CipherListTexts()) AddItem(window_, IDC_ALGORITHM, text);
       y += kRow;
       Place(window_, IDC_HASH_LABEL, {kMargin, y, full, kLabelHeight});
       Place(window_, IDC_HASH, {kMargin, y + 16, full, kListDropHeight});
-      for (const HashEntry& hash : HashTable()) AddItem(window_, IDC_HASH, hash.list_text);
+      for (const std::string_view text : KeyHashListTexts()) AddItem(window_, IDC_HASH, text);
       y += kRow + 3;
       Place(window_, IDC_DIRECTION, {kMargin, y, full, 50});
       Place(window_, IDC_ENCRYPT, {kMargin + 12, y + 20, 140, 20});
@@ -128,9 +126,7 @@ class Win32PropertiesView final : public PropertiesView, public win32::ModalDial
     } else {
       Place(window_, IDC_HASH_LABEL, {kMargin, y, full, kLabelHeight});
       Place(window_, IDC_HASH, {kMargin, y + 16, full, kListDropHeight});
-      for (const int index : HashingActionTable()) {
-        AddItem(window_, IDC_HASH, HashTable()[static_cast<size_t>(index)].list_text);
-      }
+      for (const std::string_view text : HashingListTexts()) AddItem(window_, IDC_HASH, text);
     }
     // Out-of-range positions go to the list as they are; the list decides what it shows.
     SendDlgItemMessageW(window_, IDC_HASH, CB_SETCURSEL, static_cast<WPARAM>(form.hash), 0);

@@ -1,4 +1,4 @@
-#include "actions/host_text.h"
+#include "hostlink/host_text.h"
 
 namespace varkesh {
 

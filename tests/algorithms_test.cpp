@@ -1,7 +1,7 @@
 // The class tables: the index order is stored in every action's parameters, so it is pinned
 // here; every built class passes its known-answer test and reports the identity it has in the
-// tables; names resolve as the command-line tool promises.
-#include "crypto/registry.h"
+// tables; names resolve as the command-line tool promises, and unknown ones are clear errors.
+#include "varkesh/algorithms.h"
 
 #include <gtest/gtest.h>
 
@@ -10,29 +10,28 @@
 namespace varkesh::test {
 namespace {
 
-TEST(Registry, IndexOrderAndListTexts) {
-  const char* const hashes[] = {"Haval", "MD4",     "MD5",     "RMD 128", "RMD 160",
-                                "SHA 1", "SHA 256", "SHA 384", "SHA 512", "Tiger"};
-  const char* const ciphers[] = {"BlowFish", "CAST 128", "CAST 256", "DES",    "3 DES",
-                                 "ICE",      "Thin ICE", "ICE 2",    "IDEA",   "Mars",
-                                 "Misty 1",  "RC2",      "RC4",      "RC5",    "RC6",
-                                 "Rijndael", "SerPent",  "TEA",      "TwoFish"};
+TEST(Algorithms, IndexOrder) {
+  const char* const hashes[] = {"Haval", "Md4",    "Md5",    "Ripemd128", "Ripemd160",
+                                "Sha1",  "Sha256", "Sha384", "Sha512",    "Tiger"};
+  const char* const ciphers[] = {"Blowfish", "Cast128", "Cast256", "Des",    "TripleDes",
+                                 "Ice",      "ThinIce", "Ice2",    "Idea",   "Mars",
+                                 "Misty1",   "Rc2",     "Rc4",     "Rc5",    "Rc6",
+                                 "Rijndael", "Serpent", "Tea",     "Twofish"};
   ASSERT_EQ(HashTable().size(), std::size(hashes));
   ASSERT_EQ(CipherTable().size(), std::size(ciphers));
   for (size_t i = 0; i < std::size(hashes); ++i) {
     EXPECT_EQ(HashTable()[i].index, static_cast<int>(i));
-    EXPECT_EQ(HashTable()[i].list_text, hashes[i]);
+    EXPECT_EQ(HashTable()[i].class_name, hashes[i]);
+    EXPECT_EQ(&HashAt(static_cast<int>(i)), HashTable()[i].cls);
   }
   for (size_t i = 0; i < std::size(ciphers); ++i) {
     EXPECT_EQ(CipherTable()[i].index, static_cast<int>(i));
-    EXPECT_EQ(CipherTable()[i].list_text, ciphers[i]);
+    EXPECT_EQ(CipherTable()[i].class_name, ciphers[i]);
+    EXPECT_EQ(&CipherAt(static_cast<int>(i)), CipherTable()[i].cls);
   }
-  const int hashing_action[] = {2, 4, 6};  // MD5, RIPEMD-160, SHA-256
-  EXPECT_TRUE(std::equal(HashingActionTable().begin(), HashingActionTable().end(),
-                         std::begin(hashing_action), std::end(hashing_action)));
 }
 
-TEST(Registry, EveryBuiltHashPassesItsSelfTestAndKnowsItsIdentity) {
+TEST(Algorithms, EveryBuiltHashPassesItsSelfTestAndKnowsItsIdentity) {
   for (const HashEntry& entry : HashTable()) {
     SCOPED_TRACE(entry.class_name);
     EXPECT_TRUE(entry.cls->known_answer_test());
@@ -45,7 +44,7 @@ TEST(Registry, EveryBuiltHashPassesItsSelfTestAndKnowsItsIdentity) {
   }
 }
 
-TEST(Registry, EveryBuiltCipherPassesItsSelfTestAndKnowsItsIdentity) {
+TEST(Algorithms, EveryBuiltCipherPassesItsSelfTestAndKnowsItsIdentity) {
   for (const CipherEntry& entry : CipherTable()) {
     SCOPED_TRACE(entry.class_name);
     EXPECT_TRUE(entry.cls->known_answer_test());
@@ -65,7 +64,7 @@ TEST(Registry, EveryBuiltCipherPassesItsSelfTestAndKnowsItsIdentity) {
   }
 }
 
-TEST(Registry, NamesAndIndices) {
+TEST(Algorithms, NamesAndIndices) {
   struct Case {
     const char* name;
     int index;  // -1: no match
@@ -85,6 +84,23 @@ TEST(Registry, NamesAndIndices) {
     const CipherEntry* entry = FindCipher(c.name);
     EXPECT_EQ(entry == nullptr ? -1 : entry->index, c.index) << c.name;
   }
+}
+
+TEST(Algorithms, UnknownNamesAndIndicesAreClearErrors) {
+  const auto message = [](auto&& lookup) -> std::string {
+    try {
+      lookup();
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "no error";
+  };
+  EXPECT_EQ(message([] { HashByName("whirlpool"); }), "Unknown hash: whirlpool");
+  EXPECT_EQ(message([] { CipherByName("typo"); }), "Unknown cipher: typo");
+  EXPECT_EQ(message([] { CipherByName("19"); }), "Unknown cipher: 19");
+  EXPECT_EQ(message([] { CipherAt(19); }), "Invalid cipher index: 19");
+  EXPECT_EQ(message([] { HashAt(-1); }), "Invalid key hash index: -1");
+  EXPECT_EQ(&CipherByName("aes"), CipherTable()[15].cls);
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "plugin/abi.h"
+#include "hostlink/abi.h"
 
-namespace varkesh::plugin {
+namespace varkesh::hostlink {
 
 // Zero when the library is loaded; each value is written only by the export that delivers it.
 struct HostLink {
@@ -35,4 +35,4 @@ bool HostSupportsVariablePicker();
 // The variable the author picked in the host (request 14), or empty.
 std::string PickHostVariable();
 
-}  // namespace varkesh::plugin
+}  // namespace varkesh::hostlink

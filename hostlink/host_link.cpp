@@ -1,12 +1,12 @@
-#include "plugin/host_link.h"
+#include "hostlink/host_link.h"
 
 #include <cstring>
 
-#include "actions/integer_rule.h"
-#include "crypto/framework.h"
+#include "hostlink/integer_rule.h"
 #include "platform/host_heap.h"
+#include "varkesh/framework.h"
 
-namespace varkesh::plugin {
+namespace varkesh::hostlink {
 
 namespace {
 
@@ -78,4 +78,4 @@ std::string PickHostVariable() {
   return answered ? answer.Copy() : std::string();
 }
 
-}  // namespace varkesh::plugin
+}  // namespace varkesh::hostlink

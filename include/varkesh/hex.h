@@ -7,17 +7,19 @@
 #include <string_view>
 #include <vector>
 
-namespace varkesh::detail {
+#include "varkesh/export.h"
+
+namespace varkesh {
 
 // Decodes pairs of hex digits (either case); anything else, or an odd count, throws
 // std::invalid_argument.
-std::vector<uint8_t> FromHex(std::string_view hex);
+VARKESH_API std::vector<uint8_t> FromHex(std::string_view hex);
 
 // Two uppercase digits per byte.
-std::string ToHex(const uint8_t* data, size_t size);
+VARKESH_API std::string ToHex(const uint8_t* data, size_t size);
 
 inline std::string ToHex(const std::vector<uint8_t>& bytes) {
   return ToHex(bytes.data(), bytes.size());
 }
 
-}  // namespace varkesh::detail
+}  // namespace varkesh

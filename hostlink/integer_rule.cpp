@@ -1,4 +1,4 @@
-#include "actions/integer_rule.h"
+#include "hostlink/integer_rule.h"
 
 #include <optional>
 

@@ -9,29 +9,29 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/algorithm_ids.h"
+#include "varkesh/export.h"
 
 namespace varkesh {
 
 // ---------------------------------------------------------------------------------------------
 // Errors
 
-class Error : public std::runtime_error {
+class VARKESH_API Error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-class HashError : public Error {
+class VARKESH_API HashError : public Error {
  public:
   using Error::Error;
 };
 
-class CipherError : public Error {
+class VARKESH_API CipherError : public Error {
  public:
   using Error::Error;
 };
 
-class BlockCipherError : public CipherError {
+class VARKESH_API BlockCipherError : public CipherError {
  public:
   using CipherError::CipherError;
 };
@@ -46,13 +46,13 @@ inline constexpr std::string_view kDigestAllocationFailed =
 // Byte streams. Read returns how many bytes it delivered (0 at the end); Write takes them all
 // or throws.
 
-class ByteReader {
+class VARKESH_API ByteReader {
  public:
   virtual ~ByteReader() = default;
   virtual size_t Read(uint8_t* buffer, size_t count) = 0;
 };
 
-class ByteWriter {
+class VARKESH_API ByteWriter {
  public:
   virtual ~ByteWriter() = default;
   virtual void Write(const uint8_t* buffer, size_t count) = 0;
@@ -106,7 +106,7 @@ const CipherClass& CipherClassOf() {
 
 // Life cycle: idle after construction, Final and Wipe; running from Init. The bare base class
 // accepts every call and does nothing, not even the checks; concrete hashes do the real work.
-class Hash {
+class VARKESH_API Hash {
  public:
   Hash() = default;
   Hash(const Hash&) = delete;
@@ -148,8 +148,12 @@ class Hash {
   }
 
   // Feeds the next `size` bytes of the stream in 8192-byte reads. The number of reads depends
-  // on the size alone; a short read feeds only what it delivered.
+  // on the size alone; a short read feeds only what it delivered. A read of 0 bytes (the end
+  // of the stream) is the last one.
   void UpdateFromStream(ByteReader& stream, uint64_t size);
+
+  // Feeds everything up to the end of the stream, however long it is.
+  void UpdateFromStream(ByteReader& stream) { UpdateFromStream(stream, UINT64_MAX); }
 
   void UpdateText(std::string_view text) { Update(text); }
 
@@ -157,25 +161,12 @@ class Hash {
   bool initialized_ = false;
 };
 
-// Supplies a concrete hash's class-level identity from its row in algorithm_ids.h.
-template <class Self, const ids::HashIdentity& kIdentity, class Base = Hash>
-class HashImpl : public Base {
- public:
-  static constexpr int32_t ClassId() { return kIdentity.id; }
-
-  static constexpr std::string_view ClassAlgorithm() { return kIdentity.algorithm; }
-
-  static constexpr int32_t ClassHashSize() { return kIdentity.hash_size; }
-
-  const HashClass& Class() const override { return HashClassOf<Self>(); }
-};
-
 // ---------------------------------------------------------------------------------------------
 // Cipher
 
 // Life cycle: wiped after construction, Wipe and any failed key set-up; keyed from a successful
 // Init or InitFromPassPhrase. The bare base class checks the key size and otherwise does nothing.
-class Cipher {
+class VARKESH_API Cipher {
  public:
   Cipher() = default;
   Cipher(const Cipher&) = delete;
@@ -225,8 +216,10 @@ class Cipher {
   virtual std::string EncryptText(std::string_view plain);
   virtual std::string DecryptText(std::string_view base64);
 
-  // The file format: `size` bytes in 8192-byte chunks, each transformed in place and written.
-  // Returns how many bytes the reads delivered.
+  // `size` bytes in 8192-byte chunks, each read, transformed in place and written; a short read
+  // ends its chunk early (a partial block for a block cipher), and a read of 0 bytes (the end
+  // of the stream) is the last one, so UINT64_MAX reads to the end. Returns how many bytes the
+  // reads delivered. PassPhraseCipher (formats.h) writes the file format from any stream.
   uint64_t StreamEncrypt(ByteReader& in, ByteWriter& out, uint64_t size);
   uint64_t StreamDecrypt(ByteReader& in, ByteWriter& out, uint64_t size);
 
@@ -244,7 +237,7 @@ class Cipher {
 
 enum ChainingMode : uint8_t { cmCBC = 0, cmCFB8bit = 1, cmCFBblock = 2, cmOFB = 3, cmCTR = 4 };
 
-class BlockCipher : public Cipher {
+class VARKESH_API BlockCipher : public Cipher {
  public:
   ChainingMode CipherMode() const { return cipher_mode_; }
 
@@ -302,19 +295,6 @@ class BlockCipher : public Cipher {
 
  private:
   ChainingMode cipher_mode_ = cmCBC;
-};
-
-// Supplies a concrete cipher's class-level identity from its row in algorithm_ids.h.
-template <class Self, const ids::CipherIdentity& kIdentity, class Base>
-class CipherImpl : public Base {
- public:
-  static constexpr int32_t ClassId() { return kIdentity.id; }
-
-  static constexpr std::string_view ClassAlgorithm() { return kIdentity.algorithm; }
-
-  static constexpr int32_t ClassMaxKeySize() { return kIdentity.max_key_size; }
-
-  const CipherClass& Class() const override { return CipherClassOf<Self>(); }
 };
 
 }  // namespace varkesh

@@ -10,14 +10,16 @@
 #include <string>
 #include <string_view>
 
+#include "varkesh/export.h"
+
 namespace varkesh {
 
 // Writes ((size + 2) / 3) * 4 characters and returns that count.
-size_t EncodeBase64(const uint8_t* in, char* out, size_t size);
-std::string EncodeBase64Text(std::string_view bytes);
+VARKESH_API size_t EncodeBase64(const uint8_t* in, char* out, size_t size);
+VARKESH_API std::string EncodeBase64Text(std::string_view bytes);
 
 // Writes at most (size / 4) * 3 bytes and returns how many it wrote.
-size_t DecodeBase64(const char* in, uint8_t* out, size_t size);
-std::string DecodeBase64Text(std::string_view text);
+VARKESH_API size_t DecodeBase64(const char* in, uint8_t* out, size_t size);
+VARKESH_API std::string DecodeBase64Text(std::string_view text);
 
 }  // namespace varkesh

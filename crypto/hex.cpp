@@ -1,8 +1,8 @@
-#include "crypto/detail/hex.h"
+#include "varkesh/hex.h"
 
 #include <stdexcept>
 
-namespace varkesh::detail {
+namespace varkesh {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::string ToHex(const uint8_t* data, size_t size) {
   return out;
 }
 
-}  // namespace varkesh::detail
+}  // namespace varkesh

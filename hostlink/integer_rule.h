@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/framework.h"
+#include "varkesh/framework.h"
 
 namespace varkesh {
 

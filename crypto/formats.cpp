@@ -1,0 +1,131 @@
+#include "varkesh/formats.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "crypto/detail/bytes.h"
+#include "varkesh/algorithms.h"
+#include "varkesh/hex.h"
+
+namespace varkesh {
+
+namespace {
+
+// Files move through a buffer of several 8192-byte chunks. The format is defined chunk by
+// chunk (RC4 restarts its indices at each one), so every chunk but the last must be full: reads
+// are repeated until the buffer is full or the input ends.
+constexpr size_t kFileBuffer = 8 * kStreamChunk;
+
+size_t ReadFull(ByteReader& in, uint8_t* buffer, size_t size) {
+  size_t got = 0;
+  while (got < size) {
+    const size_t n = in.Read(buffer + got, size - got);
+    if (n == 0)
+      break;
+    got += n;
+  }
+  return got;
+}
+
+// A heap buffer wiped on every way out: it holds plaintext.
+class WipedBuffer {
+ public:
+  explicit WipedBuffer(size_t size) : bytes_(size) {}
+
+  ~WipedBuffer() { detail::SecureWipe(bytes_.data(), bytes_.size()); }
+
+  WipedBuffer(const WipedBuffer&) = delete;
+  WipedBuffer& operator=(const WipedBuffer&) = delete;
+
+  uint8_t* data() { return bytes_.data(); }
+
+  size_t size() const { return bytes_.size(); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+}  // namespace
+
+PassPhraseCipher::PassPhraseCipher(const CipherClass& cipher,
+                                   const HashClass& key_hash,
+                                   std::string_view pass_phrase)
+    : cipher_(cipher.create()) {
+  cipher_->InitFromPassPhrase(pass_phrase, key_hash);
+}
+
+PassPhraseCipher::PassPhraseCipher(int cipher_index,
+                                   int key_hash_index,
+                                   std::string_view pass_phrase)
+    : PassPhraseCipher(CipherAt(cipher_index), HashAt(key_hash_index), pass_phrase) {}
+
+PassPhraseCipher::~PassPhraseCipher() { cipher_->Wipe(); }
+
+std::string PassPhraseCipher::EncryptString(std::string_view plain) {
+  cipher_->Reset();
+  return cipher_->EncryptText(plain);
+}
+
+std::string PassPhraseCipher::DecryptString(std::string_view base64) {
+  cipher_->Reset();
+  return cipher_->DecryptText(base64);
+}
+
+uint64_t PassPhraseCipher::EncryptFile(ByteReader& in, ByteWriter& out) {
+  return TransformFile(true, in, out);
+}
+
+uint64_t PassPhraseCipher::DecryptFile(ByteReader& in, ByteWriter& out) {
+  return TransformFile(false, in, out);
+}
+
+uint64_t PassPhraseCipher::TransformFile(bool encrypt, ByteReader& in, ByteWriter& out) {
+  cipher_->Reset();
+  WipedBuffer buffer(kFileBuffer);
+  uint64_t total = 0;
+  for (;;) {
+    const size_t got = ReadFull(in, buffer.data(), buffer.size());
+    // One call per 8192-byte chunk, as the plug-in makes them: block ciphers would not mind
+    // longer calls, RC4 does.
+    for (size_t at = 0; at < got; at += kStreamChunk) {
+      uint8_t* chunk = buffer.data() + at;
+      const size_t n = std::min(kStreamChunk, got - at);
+      if (encrypt) {
+        cipher_->Encrypt(chunk, chunk, n);
+      } else {
+        cipher_->Decrypt(chunk, chunk, n);
+      }
+    }
+    if (got != 0)
+      out.Write(buffer.data(), got);
+    total += got;
+    if (got < buffer.size())
+      return total;
+  }
+}
+
+namespace {
+
+std::string FinalHex(Hash& hash) {
+  std::vector<uint8_t> digest(hash.DigestBytes());
+  hash.Final(digest.data());
+  return ToHex(digest);
+}
+
+}  // namespace
+
+std::string HashSum(const HashClass& hash, std::string_view bytes) {
+  const std::unique_ptr<Hash> hasher = hash.create();
+  hasher->Init();
+  hasher->UpdateText(bytes);
+  return FinalHex(*hasher);
+}
+
+std::string HashSum(const HashClass& hash, ByteReader& in) {
+  const std::unique_ptr<Hash> hasher = hash.create();
+  hasher->Init();
+  hasher->UpdateFromStream(in);
+  return FinalHex(*hasher);
+}
+
+}  // namespace varkesh
