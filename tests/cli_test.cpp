@@ -11,6 +11,7 @@
 
 #include "tests/test_platform.h"
 #include "varkesh/algorithms.h"
+#include "varkesh/version.h"
 
 namespace varkesh::test {
 namespace {
@@ -106,7 +107,7 @@ TEST_F(Cli, UsageErrors) {
   EXPECT_NE(
       Run({"encrypt", "-c", "enigma", "--passphrase-env", "VARKESH_PASS", "--text", "x"}).status,
       0);
-  EXPECT_EQ(Run({"--version"}).out, "varkesh 1.0.0\n");
+  EXPECT_EQ(Run({"--version"}).out, "varkesh " VARKESH_VERSION_STRING "\n");
 }
 
 TEST_F(Cli, SelfTestAndAlgorithms) {
