@@ -1,7 +1,7 @@
 // The host speaks 8-bit text in code page 1251. Our own Russian texts are written once, in
 // UTF-8, and pass through ToHostText on their way out; FromHostText turns host text back into
-// UTF-8 for a terminal. Both cover ASCII and the Russian alphabet (with Ё and ё); other bytes
-// or characters become '?'.
+// UTF-8 for a terminal. ToHostText refuses (text::CodePageError) a character the code page
+// lacks rather than turning it into '?'; every host byte has a character.
 #pragma once
 
 #include <string>
