@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -104,11 +105,14 @@ class BoxCloser {
         text == nullptr || !IsWindowVisible(window)) {
       return TRUE;
     }
-    char buffer[2048] = {};
-    GetWindowTextA(text, buffer, sizeof(buffer));
+    // Read as the author sees it, in wide characters, whatever the ANSI code page.
+    wchar_t wide[2048] = {};
+    GetWindowTextW(text, wide, static_cast<int>(std::size(wide)));
+    char utf8[3 * std::size(wide)] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof(utf8), nullptr, nullptr);
     auto* closer = reinterpret_cast<BoxCloser*>(self);
     if (closer->closing_.insert(window).second)
-      closer->texts_.emplace_back(buffer);
+      closer->texts_.emplace_back(utf8);
     PostMessageA(window, WM_COMMAND, IDOK, 0);
     return TRUE;
   }

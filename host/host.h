@@ -39,7 +39,7 @@ struct Outcome {
   std::string error;                                           // VarkeshLastError afterwards
   std::vector<std::optional<std::string>> parameters;  // the slots after the call (null: none)
   int replaced_slots = 0;                              // slots whose pointer the plug-in changed
-  std::vector<std::string> message_boxes;  // texts of the boxes shown (and closed) meanwhile
+  std::vector<std::string> message_boxes;  // texts (UTF-8) of the boxes shown and closed meanwhile
   DialogReport dialog;                     // what happened in the dialog an edit call opened
 };
 

@@ -3,6 +3,9 @@
 //   varkesh-host info                 identification texts and the registered catalogue
 //   varkesh-host exec N P0 P1 ...     runs action N; prints the result, every variable set and
 //                                     the error message if the call failed
+//
+// Parameters are given in UTF-8 and reach the plug-in as host text (code page 1251); what the
+// plug-in hands back is shown in UTF-8.
 //   varkesh-host edit N P0 P1 ...     opens action N's properties dialog with those parameters,
 //                                     carries out --steps in it and prints the slots afterwards
 //   varkesh-host about                opens the About box (with --steps, as for edit)
@@ -56,12 +59,18 @@ int Info(Host& host) {
   return 0;
 }
 
+// The parameters as the host holds them: host text.
+std::vector<std::optional<std::string>> HostSlots(const std::vector<std::string>& parameters) {
+  std::vector<std::optional<std::string>> slots;
+  for (const std::string& p : parameters) slots.emplace_back(varkesh::ToHostText(p));
+  return slots;
+}
+
 int Exec(Host& host, int action, const std::vector<std::string>& parameters, bool no_register) {
   host.Identify();
   if (!no_register)
     host.Register();
-  std::vector<std::optional<std::string>> slots(parameters.begin(), parameters.end());
-  const varkesh::host::Outcome outcome = host.Exec(action, slots);
+  const varkesh::host::Outcome outcome = host.Exec(action, HostSlots(parameters));
   std::cout << "result: " << (outcome.result ? "true" : "false") << "\n";
   for (const auto& [name, value] : outcome.variables) {
     std::cout << Printable(name) << "=" << Printable(value) << "\n";
@@ -98,15 +107,13 @@ int Edit(Host& host,
          int action,
          const std::vector<std::string>& parameters,
          const std::vector<varkesh::host::DialogStep>& steps) {
-  std::vector<std::optional<std::string>> slots;
-  for (const std::string& p : parameters) slots.emplace_back(varkesh::ToHostText(p));
-  const varkesh::host::Outcome outcome = host.Edit(action, slots, steps);
+  const varkesh::host::Outcome outcome = host.Edit(action, HostSlots(parameters), steps);
   std::cout << "result: " << (outcome.result ? "true" : "false") << "\n";
   for (size_t i = 0; i < outcome.parameters.size(); ++i) {
     std::cout << "slot " << i << ": \"" << Printable(outcome.parameters[i].value_or("")) << "\"\n";
   }
   for (const std::string& box : outcome.message_boxes) {
-    std::cout << "message box: " << Printable(box) << "\n";
+    std::cout << "message box: " << box << "\n";
   }
   PrintDialog(outcome.dialog);
   if (!outcome.error.empty())
@@ -136,7 +143,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> parameters;
   bool no_register = false;
   exec->add_option("action", action, "Action number (1-4)")->required();
-  exec->add_option("parameters", parameters, "The action's parameter texts, in order");
+  exec->add_option("parameters", parameters, "The action's parameter texts, in order (UTF-8)");
   exec->add_flag("--no-register", no_register,
                  "Skip nbRegisterPlugIn, so that no variable callback is known");
 

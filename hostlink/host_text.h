@@ -4,6 +4,7 @@
 // lacks rather than turning it into '?'; every host byte has a character.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,10 @@ namespace varkesh {
 
 std::string ToHostText(std::string_view utf8);
 std::string FromHostText(std::string_view cp1251);
+
+// What an error message box shows for `error`, in UTF-8: its message with the host's text read
+// in the system's ANSI code page (1251 where there is none), and the integer rule's message
+// with its accented letter as the letter, whatever that code page.
+std::string ErrorBoxText(const std::exception& error);
 
 }  // namespace varkesh

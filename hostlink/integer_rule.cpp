@@ -6,7 +6,8 @@ namespace varkesh {
 
 namespace {
 
-// The accented letter as the single byte 0xE1 (its value in the Western 8-bit code pages).
+// The accented letter as the single byte 0xE1 (its value in the Western 8-bit code pages). A
+// message box shows it through ErrorBoxText instead (host_text.h).
 std::string ConversionMessage(std::string_view text) {
   std::string message = "'";
   message.append(text);
@@ -68,7 +69,8 @@ std::optional<int32_t> Parse(std::string_view s) {
 
 }  // namespace
 
-ConversionError::ConversionError(std::string_view text) : Error(ConversionMessage(text)) {}
+ConversionError::ConversionError(std::string_view text)
+    : Error(ConversionMessage(text)), text_(text) {}
 
 int32_t ToInteger(std::string_view text) {
   const std::optional<int32_t> value = Parse(text);

@@ -17,6 +17,12 @@ namespace varkesh {
 class ConversionError : public Error {
  public:
   explicit ConversionError(std::string_view text);
+
+  // The text that failed to convert.
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
 };
 
 int32_t ToInteger(std::string_view text);

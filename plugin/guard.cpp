@@ -1,5 +1,6 @@
 #include "plugin/guard.h"
 
+#include "hostlink/host_text.h"
 #include "platform/ui.h"
 
 namespace varkesh::plugin {
@@ -17,10 +18,10 @@ const std::string& LastError() { return LastErrorStorage(); }
 
 void ClearError() { LastErrorStorage().clear(); }
 
-void ReportError(const std::string& message) {
+void ReportError(const std::exception& error) {
   try {
-    LastErrorStorage() = message;
-    platform::ShowErrorBox(message);
+    LastErrorStorage() = error.what();
+    platform::ShowErrorBox(ErrorBoxText(error));
   } catch (...) {
     // Out of memory while reporting: nothing more can be done.
   }

@@ -75,6 +75,15 @@ TEST_F(Dialogs, WithoutAWindowSystemTheEditStepFillsThenRefuses) {
 
 #else
 
+// The same as its message box shows it (UTF-8): the accented letter stays one whatever the
+// code page, and the host text is read in the system's (1251 in the tests).
+std::string ConversionBox(const std::string& text) {
+  std::string box = "'";
+  box += FromHostText(text);
+  box += "' no es un valor entero válido";
+  return box;
+}
+
 const ControlState& Control(const DialogState& state, const std::string& name) {
   const ControlState* c = state.Find(name);
   if (c == nullptr)
@@ -262,15 +271,17 @@ TEST_F(Dialogs, ConfirmingRewritesEverySlotNormalised) {
 }
 
 TEST_F(Dialogs, ABrokenNumberIsReportedBeforeAnyDialogShows) {
+  const std::string two = ToHostText("два");
   for (const auto& [action, params, quoted] :
-       {std::tuple{1, Params{"a", "b", "c", "1", "x", "0"}, "x"},
-        std::tuple{2, Params{"a", "b", "c", "1", "2", "1.0"}, "1.0"},
-        std::tuple{4, Params{"a", "b", "2 "}, "2 "}}) {
+       {std::tuple<int, Params, std::string>{1, {"a", "b", "c", "1", "x", "0"}, "x"},
+        {2, {"a", "b", "c", "1", "2", "1.0"}, "1.0"},
+        {4, {"a", "b", "2 "}, "2 "},
+        {4, {"a", "b", two}, two}}) {
     const Outcome o = Edit(action, params, "");
     EXPECT_FALSE(o.result);
     EXPECT_EQ(o.dialog.dialogs_shown, 0);
     EXPECT_EQ(o.error, Conversion(quoted));
-    EXPECT_EQ(o.message_boxes, std::vector<std::string>{Conversion(quoted)});
+    EXPECT_EQ(o.message_boxes, std::vector<std::string>{ConversionBox(quoted)});
     EXPECT_EQ(o.replaced_slots, 0);
   }
 }
@@ -306,7 +317,7 @@ TEST_F(Dialogs, TheHostVersionShowsOrHidesThePickers) {
       const ControlState& button = Control(s, "btnVariables1");
       EXPECT_EQ(Control(s, "edCadenaCifrar").x + (action == 2 ? 316 : 315),
                 button.x + button.width);
-      EXPECT_EQ(o.message_boxes, c.error_box ? std::vector<std::string>{Conversion("x") + "."}
+      EXPECT_EQ(o.message_boxes, c.error_box ? std::vector<std::string>{ConversionBox("x") + "."}
                                              : std::vector<std::string>{})
           << label;
     }
@@ -342,7 +353,7 @@ TEST_F(Dialogs, LabelAcceleratorsMoveTheFocusAndHelpIsNotThereYet) {
   for (size_t i = 0; i < std::size(focused); ++i) {
     EXPECT_TRUE(Control(o.dialog.states[i], focused[i]).focused) << focused[i];
   }
-  EXPECT_EQ(o.message_boxes, std::vector<std::string>{ToHostText("Не реализовано.")});
+  EXPECT_EQ(o.message_boxes, std::vector<std::string>{"Не реализовано."});
 }
 
 // A window of the host's own that is active when the call comes.

@@ -279,9 +279,9 @@ TEST_F(Properties, TheHostVersionChoosesTheLayout) {
       {"5", true, true, ""},
       {"12", true, false, ""},  // only the first character counts
       // An unreadable version is shown, with a full stop, and the designed layout stays.
-      {"x", true, true, "'x' no es un valor entero v\xE1lido."},
-      {"", true, true, "'' no es un valor entero v\xE1lido."},
-      {std::nullopt, true, true, "'' no es un valor entero v\xE1lido."},
+      {"x", true, true, "'x' no es un valor entero válido."},
+      {"", true, true, "'' no es un valor entero válido."},
+      {std::nullopt, true, true, "'' no es un valor entero válido."},
   };
   for (const Case& c : cases) {
     fake.version = c.version;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "hostlink/host_link.h"
+#include "hostlink/host_text.h"
 #include "hostlink/integer_rule.h"
 
 namespace varkesh::ui {
@@ -78,7 +79,7 @@ void PropertiesDialog::Create(PropertiesView& view) {
     form_.picker_shown = hostlink::HostSupportsVariablePicker();
   } catch (const std::exception& e) {
     form_.picker_shown = true;
-    view.ShowError(WithFullStop(e.what()));
+    view.ShowError(WithFullStop(ErrorBoxText(e)));
   }
 }
 

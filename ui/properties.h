@@ -62,7 +62,7 @@ class PropertiesView {
  public:
   virtual ~PropertiesView() = default;
 
-  // An error message box while the dialog is being made (host text).
+  // An error message box while the dialog is being made (UTF-8, see ErrorBoxText).
   virtual void ShowError(const std::string& message) = 0;
 
   // Runs the dialog modally; true when the author closed it with OK.
