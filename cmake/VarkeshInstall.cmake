@@ -5,7 +5,9 @@
 if(WIN32)
   install(TARGETS varkesh_plugin RUNTIME DESTINATION . LIBRARY DESTINATION .)
   install(TARGETS varkesh RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/INSTALL-windows.txt DESTINATION . RENAME INSTALL.txt)
+  varkesh_install_note(${PROJECT_SOURCE_DIR}/packaging/windows/INSTALL.txt.in
+                       ${PROJECT_BINARY_DIR}/INSTALL.txt)
+  install(FILES ${PROJECT_BINARY_DIR}/INSTALL.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME varkesh-${PROJECT_VERSION}-win32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

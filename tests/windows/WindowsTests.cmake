@@ -22,3 +22,10 @@ if(VARKESH_NATIVE_CLI)
                    ${PROJECT_BINARY_DIR}/wineprefix $<TARGET_FILE:varkesh-host>
                    $<TARGET_FILE:varkesh_plugin> ${VARKESH_NATIVE_CLI})
 endif()
+
+# The version resources and the install note of the package.
+add_executable(test_windows_package ${CMAKE_CURRENT_LIST_DIR}/package_test.cpp)
+target_link_libraries(test_windows_package PRIVATE varkesh_test_support varkesh_warnings version)
+target_compile_definitions(test_windows_package PRIVATE
+  VARKESH_INSTALL_NOTE="${PROJECT_BINARY_DIR}/INSTALL.txt")
+add_test(NAME windows_package COMMAND test_windows_package)
