@@ -6,15 +6,9 @@
 #include <cstring>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/cpu.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/aes.h"
-
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#  define VARKESH_AES_HARDWARE 1
-#  include <immintrin.h>
-#else
-#  define VARKESH_AES_HARDWARE 0
-#endif
 
 namespace varkesh {
 
@@ -137,65 +131,6 @@ inline void TableBlock(const uint32_t* rk, uint32_t rounds, const uint8_t* in, u
   StoreLe32(out + 12, s.c3);
 }
 
-#if VARKESH_AES_HARDWARE
-
-#  define VARKESH_AES_TARGET __attribute__((target("aes")))
-// 32-bit Windows keeps the stack only 4-byte aligned; the vector locals need 16.
-#  if defined(__i386__)
-#    define VARKESH_AES_ENTRY __attribute__((target("aes"), force_align_arg_pointer))
-#  else
-#    define VARKESH_AES_ENTRY VARKESH_AES_TARGET
-#  endif
-
-bool DetectAesInstructions() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("aes") != 0;
-}
-
-template <bool kEncrypt>
-VARKESH_AES_TARGET inline __m128i Round(__m128i b, __m128i key) {
-  return kEncrypt ? _mm_aesenc_si128(b, key) : _mm_aesdec_si128(b, key);
-}
-
-template <bool kEncrypt>
-VARKESH_AES_TARGET inline __m128i LastRound(__m128i b, __m128i key) {
-  return kEncrypt ? _mm_aesenclast_si128(b, key) : _mm_aesdeclast_si128(b, key);
-}
-
-VARKESH_AES_TARGET inline __m128i Load(const void* p) {
-  return _mm_loadu_si128(static_cast<const __m128i*>(p));
-}
-
-VARKESH_AES_TARGET inline void Store(void* p, __m128i v) {
-  _mm_storeu_si128(static_cast<__m128i*>(p), v);
-}
-
-// The round keys are the words the table path uses (FIPS byte order in memory on x86), so both
-// paths share one key schedule; for decryption the instructions expect exactly the keys of the
-// equivalent inverse cipher. Four blocks at a time keep the AES unit busy in CTR and CBC
-// decryption, which hand over runs of blocks.
-template <bool kEncrypt>
-VARKESH_AES_ENTRY void HardwareBlocks(
-    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  __m128i k[15];
-  for (uint32_t i = 0; i <= rounds; ++i) k[i] = Load(rk + 4 * i);
-  for (; blocks >= 4; blocks -= 4, in += 64, out += 64) {
-    __m128i b[4];
-    for (int j = 0; j < 4; ++j) b[j] = _mm_xor_si128(Load(in + 16 * j), k[0]);
-    for (uint32_t i = 1; i < rounds; ++i) {
-      for (int j = 0; j < 4; ++j) b[j] = Round<kEncrypt>(b[j], k[i]);
-    }
-    for (int j = 0; j < 4; ++j) Store(out + 16 * j, LastRound<kEncrypt>(b[j], k[rounds]));
-  }
-  for (; blocks != 0; --blocks, in += 16, out += 16) {
-    __m128i b = _mm_xor_si128(Load(in), k[0]);
-    for (uint32_t i = 1; i < rounds; ++i) b = Round<kEncrypt>(b, k[i]);
-    Store(out, LastRound<kEncrypt>(b, k[rounds]));
-  }
-}
-
-#endif  // VARKESH_AES_HARDWARE
-
 }  // namespace
 
 bool Rijndael::KnownAnswerTest() {
@@ -207,15 +142,6 @@ bool Rijndael::KnownAnswerTest() {
       {"00010203050607080a0b0c0d0f10111214151617191a1b1c1e1f202123242526", 256,
        "5e25ca78f0de55802524d38da3fe4456", "e8b72b4e8be243438c9fff1f0e205872"},
   });
-}
-
-bool Rijndael::HardwareAvailable() {
-#if VARKESH_AES_HARDWARE
-  static const bool available = DetectAesInstructions();
-  return available;
-#else
-  return false;
-#endif
 }
 
 void Rijndael::Wipe() {
@@ -264,9 +190,9 @@ void Rijndael::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rijndael::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-#if VARKESH_AES_HARDWARE
-  if (hardware_)
-    return HardwareBlocks<true>(encrypt_.data(), rounds_, in, out, blocks);
+#if VARKESH_X86
+  if (detail::CpuHas(detail::kCpuAes))
+    return kernels::RijndaelAesniEncrypt(encrypt_.data(), rounds_, in, out, blocks);
 #endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
     TableBlock<true>(encrypt_.data(), rounds_, in, out);
@@ -274,9 +200,9 @@ void Rijndael::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) con
 }
 
 void Rijndael::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-#if VARKESH_AES_HARDWARE
-  if (hardware_)
-    return HardwareBlocks<false>(decrypt_.data(), rounds_, in, out, blocks);
+#if VARKESH_X86
+  if (detail::CpuHas(detail::kCpuAes))
+    return kernels::RijndaelAesniDecrypt(decrypt_.data(), rounds_, in, out, blocks);
 #endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
     TableBlock<false>(decrypt_.data(), rounds_, in, out);

@@ -8,25 +8,18 @@
 #include <cstdint>
 
 #include "crypto/block_ciphers.h"
+#include "crypto/detail/cpu.h"
 
 namespace varkesh {
 
 class Rijndael final : public CipherImpl<Rijndael, ids::kRijndael, BlockCipher128> {
  public:
-  Rijndael() : hardware_(HardwareAvailable()) { Rijndael::Wipe(); }
+  Rijndael() { Rijndael::Wipe(); }
 
   ~Rijndael() override { Rijndael::Wipe(); }
 
   static bool KnownAnswerTest();
   void Wipe() override;
-
-  // Whether this CPU has the AES instructions. An object uses them when they are there; both
-  // paths give the same bytes, and the portable one can be chosen to compare them.
-  static bool HardwareAvailable();
-
-  bool UsesHardware() const { return hardware_; }
-
-  void SetUseHardware(bool use) { hardware_ = use && HardwareAvailable(); }
 
  protected:
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
@@ -42,7 +35,17 @@ class Rijndael final : public CipherImpl<Rijndael, ids::kRijndael, BlockCipher12
   uint32_t rounds_ = 0;
   std::array<uint32_t, kMaxRoundKeyWords> encrypt_;
   std::array<uint32_t, kMaxRoundKeyWords> decrypt_;
-  bool hardware_;
 };
+
+namespace kernels {
+
+// rijndael_aesni.cpp (needs kCpuAes): `blocks` blocks with the round keys `rk` (the encryption
+// keys, or those of the equivalent inverse cipher), in place allowed.
+void RijndaelAesniEncrypt(
+    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks);
+void RijndaelAesniDecrypt(
+    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks);
+
+}  // namespace kernels
 
 }  // namespace varkesh

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "crypto/detail/cpu.h"
 #include "crypto/detail/md_hash.h"
-#include "crypto/detail/sha_hardware.h"
 #include "crypto/tables/sha.h"
 
 namespace varkesh {
@@ -14,8 +14,7 @@ namespace varkesh {
 class Sha256 final : public detail::MdHash<Sha256,
                                            ids::kSha256,
                                            std::array<uint32_t, 8>,
-                                           detail::MdFormat{.order = detail::ByteOrder::kBig}>,
-                     public detail::ShaHardwareChoice {
+                                           detail::MdFormat{.order = detail::ByteOrder::kBig}> {
  public:
   static bool KnownAnswerTest();
 
@@ -26,5 +25,12 @@ class Sha256 final : public detail::MdHash<Sha256,
 
   void Compress(const uint8_t* blocks, size_t count);
 };
+
+namespace kernels {
+
+// sha256_shani.cpp: `count` blocks through the SHA instructions (needs kCpuSha).
+void Sha256Shani(uint32_t* state, const uint8_t* blocks, size_t count);
+
+}  // namespace kernels
 
 }  // namespace varkesh

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/cpu_paths.h"
 #include "tests/vector_file.h"
 #include "varkesh/algorithms.h"
 #include "varkesh/base64.h"
@@ -28,6 +29,8 @@ class HashVectors : public testing::TestWithParam<VectorRecord> {
     return entry != nullptr ? entry->cls->create() : nullptr;
   }
 
+  void CheckDigest();
+
   std::vector<uint8_t> Digest(Hash& hash) {
     std::vector<uint8_t> digest(hash.DigestBytes());
     hash.Final(digest.data());
@@ -35,7 +38,12 @@ class HashVectors : public testing::TestWithParam<VectorRecord> {
   }
 };
 
+// Every record runs on every kernel tier the machine has, the portable code included.
 TEST_P(HashVectors, Digest) {
+  ForEachCpuPath([this] { CheckDigest(); });
+}
+
+void HashVectors::CheckDigest() {
   const VectorRecord& record = GetParam();
   const auto hash = MakeHash();
   ASSERT_NE(hash, nullptr) << record;
@@ -75,9 +83,16 @@ INSTANTIATE_TEST_SUITE_P(Vectors,
 // Block ciphers, one block: [Class name]  Key, In, Out, optional KeyBits (default: all of Key).
 // Also decrypts back, works in place, and refuses after Wipe.
 
-class BlockVectors : public testing::TestWithParam<VectorRecord> {};
+class BlockVectors : public testing::TestWithParam<VectorRecord> {
+ protected:
+  void CheckBlock();
+};
 
 TEST_P(BlockVectors, OneBlock) {
+  ForEachCpuPath([this] { CheckBlock(); });
+}
+
+void BlockVectors::CheckBlock() {
   const VectorRecord& record = GetParam();
   const CipherEntry* entry = FindCipher(record.section);
   ASSERT_NE(entry, nullptr) << record;

@@ -15,12 +15,14 @@
 
 #include "crypto/rijndael.h"
 #include "crypto/twofish.h"
+#include "tests/cpu_paths.h"
 #include "tests/oracle/openssl.h"
 
 namespace varkesh {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::ForEachCpuPath;
 
 Bytes RandomBytes(std::mt19937& rng, size_t n) {
   Bytes out(n);
@@ -55,19 +57,7 @@ Bytes BotanTwofishEcb(const Bytes& key, const Bytes& in) {
   return out;
 }
 
-std::unique_ptr<BlockCipher> RijndaelOnTables() {
-  auto cipher = std::make_unique<Rijndael>();
-  cipher->SetUseHardware(false);
-  return cipher;
-}
-
-// Null when the CPU has no AES instructions.
-std::unique_ptr<BlockCipher> RijndaelOnHardware() {
-  auto cipher = std::make_unique<Rijndael>();
-  if (!cipher->UsesHardware())
-    return nullptr;
-  return cipher;
-}
+std::unique_ptr<BlockCipher> NewRijndael() { return std::make_unique<Rijndael>(); }
 
 std::unique_ptr<BlockCipher> NewTwofish() { return std::make_unique<Twofish>(); }
 
@@ -88,8 +78,7 @@ std::vector<OracleCase> OracleCases() {
     const char* name;
     std::unique_ptr<BlockCipher> (*make)();
     Bytes (*oracle)(const Bytes&, const Bytes&);
-  } ciphers[] = {{"RijndaelTables", &RijndaelOnTables, &OpenSslAesEcb},
-                 {"RijndaelHardware", &RijndaelOnHardware, &OpenSslAesEcb},
+  } ciphers[] = {{"Rijndael", &NewRijndael, &OpenSslAesEcb},
                  {"Twofish", &NewTwofish, &BotanTwofishEcb}};
 
   for (const auto& c : ciphers) {
@@ -109,40 +98,40 @@ class Oracle : public testing::TestWithParam<OracleCase> {};
 TEST_P(Oracle, RandomKeysAndBlocks) {
   const OracleCase& test = GetParam();
   const std::unique_ptr<BlockCipher> cipher = test.make();
-  if (cipher == nullptr)
-    GTEST_SKIP() << "no AES instructions on this CPU";
-  std::mt19937 rng(0x5EED0000u + test.key_bits);
   constexpr size_t kBlocks = 9;
   const Bytes zeros(16 * kBlocks, 0);
-  for (int trial = 0; trial < 64; ++trial) {
-    const Bytes key = RandomBytes(rng, test.key_bits / 8);
-    Bytes oracle_key = key;
-    oracle_key.resize(test.oracle_key_bits / 8, 0);
-    const Bytes plain = RandomBytes(rng, 16 * kBlocks);
-    const Bytes expected = test.oracle(oracle_key, plain);
+  ForEachCpuPath([&] {
+    std::mt19937 rng(0x5EED0000u + test.key_bits);
+    for (int trial = 0; trial < 64; ++trial) {
+      const Bytes key = RandomBytes(rng, test.key_bits / 8);
+      Bytes oracle_key = key;
+      oracle_key.resize(test.oracle_key_bits / 8, 0);
+      const Bytes plain = RandomBytes(rng, 16 * kBlocks);
+      const Bytes expected = test.oracle(oracle_key, plain);
 
-    cipher->Init(key.data(), test.key_bits);
-    Bytes out(plain.size()), back(plain.size());
-    for (size_t i = 0; i < plain.size(); i += 16) {
-      cipher->EncryptBlock(plain.data() + i, out.data() + i);
-      cipher->DecryptBlock(expected.data() + i, back.data() + i);
+      cipher->Init(key.data(), test.key_bits);
+      Bytes out(plain.size()), back(plain.size());
+      for (size_t i = 0; i < plain.size(); i += 16) {
+        cipher->EncryptBlock(plain.data() + i, out.data() + i);
+        cipher->DecryptBlock(expected.data() + i, back.data() + i);
+      }
+      ASSERT_EQ(out, expected) << "trial " << trial;
+      ASSERT_EQ(back, plain) << "trial " << trial;
+
+      const Bytes counters = CounterBlocks(plain.data(), kBlocks);
+      const Bytes encrypted_counters = test.oracle(oracle_key, counters);
+      cipher->SetCipherMode(cmCTR);
+      cipher->Init(key.data(), test.key_bits, counters.data());
+      cipher->Encrypt(zeros.data(), out.data(), out.size());
+      ASSERT_EQ(out, encrypted_counters) << "trial " << trial;
+
+      cipher->SetCipherMode(cmCBC);
+      cipher->Init(key.data(), test.key_bits, zeros.data());
+      cipher->Decrypt(expected.data(), back.data(), back.size());
+      for (size_t i = 16; i < back.size(); ++i) back[i] ^= expected[i - 16];
+      ASSERT_EQ(back, plain) << "trial " << trial;
     }
-    ASSERT_EQ(out, expected) << "trial " << trial;
-    ASSERT_EQ(back, plain) << "trial " << trial;
-
-    const Bytes counters = CounterBlocks(plain.data(), kBlocks);
-    const Bytes encrypted_counters = test.oracle(oracle_key, counters);
-    cipher->SetCipherMode(cmCTR);
-    cipher->Init(key.data(), test.key_bits, counters.data());
-    cipher->Encrypt(zeros.data(), out.data(), out.size());
-    ASSERT_EQ(out, encrypted_counters) << "trial " << trial;
-
-    cipher->SetCipherMode(cmCBC);
-    cipher->Init(key.data(), test.key_bits, zeros.data());
-    cipher->Decrypt(expected.data(), back.data(), back.size());
-    for (size_t i = 16; i < back.size(); ++i) back[i] ^= expected[i - 16];
-    ASSERT_EQ(back, plain) << "trial " << trial;
-  }
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(Ciphers,
@@ -151,34 +140,6 @@ INSTANTIATE_TEST_SUITE_P(Ciphers,
                          [](const testing::TestParamInfo<OracleCase>& param) {
                            return param.param.name;
                          });
-
-// The AES instructions and the tables agree on runs of blocks too: CTR encryption and CBC
-// decryption hand the block functions up to 64 blocks at a time (the instruction path works four
-// at a time), and both run in place.
-TEST(RijndaelPaths, HardwareMatchesTablesOnRunsOfBlocks) {
-  if (!Rijndael::HardwareAvailable())
-    GTEST_SKIP() << "no AES instructions on this CPU";
-  std::mt19937 rng(0xAE5);
-  for (const uint32_t bits : {128u, 160u, 192u, 256u}) {
-    for (int trial = 0; trial < 16; ++trial) {
-      const Bytes key = RandomBytes(rng, bits / 8);
-      const Bytes data = RandomBytes(rng, 16 * 67 + trial);  // runs of 64, 3 and a partial block
-      Rijndael tables, hardware;
-      tables.SetUseHardware(false);
-      ASSERT_TRUE(hardware.UsesHardware());
-      for (const ChainingMode mode : {cmCTR, cmCBC}) {
-        tables.SetCipherMode(mode);
-        hardware.SetCipherMode(mode);
-        tables.Init(key.data(), bits);
-        hardware.Init(key.data(), bits);
-        Bytes by_tables = data, by_hardware = data;
-        tables.Decrypt(by_tables.data(), by_tables.data(), by_tables.size());
-        hardware.Decrypt(by_hardware.data(), by_hardware.data(), by_hardware.size());
-        ASSERT_EQ(by_tables, by_hardware) << bits << " bits, mode " << int{mode};
-      }
-    }
-  }
-}
 
 }  // namespace
 }  // namespace varkesh
