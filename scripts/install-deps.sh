@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config python3 clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libssl-dev openssl libcrypto++-dev libbotan-2-dev
+  # benchmark peers
+  libgcrypt20-dev nettle-dev libtomcrypt-dev
   # the Windows plug-in: cross compiler, and Wine to run its tests
   g++-mingw-w64-i686 wine wine32:i386 fonts-wine
 )
