@@ -1,5 +1,6 @@
 #include "actions/actions.h"
 
+#include "actions/file_streams.h"
 #include "actions/tables.h"
 #include "hostlink/integer_rule.h"
 #include "platform/files.h"
@@ -29,19 +30,6 @@ CipherChoice ReadCipherChoice(const std::string& cipher_index,
   return {CipherAt(cipher), HashAt(key_hash), way == 0};
 }
 
-// An exclusively opened file as the framework's stream.
-class FileStream final : public ByteReader, public ByteWriter {
- public:
-  explicit FileStream(platform::ExclusiveFile& file) : file_(file) {}
-
-  size_t Read(uint8_t* buffer, size_t count) override { return file_.Read(buffer, count); }
-
-  void Write(const uint8_t* buffer, size_t count) override { file_.Write(buffer, count); }
-
- private:
-  platform::ExclusiveFile& file_;
-};
-
 }  // namespace
 
 bool RunFileCipher(const std::string& source,
@@ -53,15 +41,20 @@ bool RunFileCipher(const std::string& source,
   if (!platform::IsExistingFile(source))
     return false;
   const CipherChoice choice = ReadCipherChoice(cipher_index, key_hash_index, direction);
-  platform::ExclusiveFile in = platform::ExclusiveFile::OpenSource(source);
-  platform::ExclusiveFile out = platform::ExclusiveFile::CreateDestination(destination, in);
+  using platform::Sharing;
+  platform::InputFile in = platform::InputFile::Open(source, Sharing::kNothing);
+  // The destination is replaced only when everything was written: a full disk or an
+  // interrupted run leaves its old contents.
+  platform::OutputFile out = platform::OutputFile::Create(destination, Sharing::kNothing, &in);
   PassPhraseCipher keyed(choice.cipher, choice.key_hash, pass_phrase);
-  FileStream reader(in), writer(out);
+  SourceStream reader(in);
+  DestinationStream writer(out);
   if (choice.encrypt) {
     keyed.EncryptFile(reader, writer);
   } else {
     keyed.DecryptFile(reader, writer);
   }
+  out.Commit();
   return true;
 }
 
@@ -86,9 +79,9 @@ bool RunFileHashing(const std::string& file,
   std::string sum;
   {
     // The file is opened first: a missing file is reported before a bad index.
-    platform::ExclusiveFile in = platform::ExclusiveFile::OpenSource(file);
+    platform::InputFile in = platform::InputFile::Open(file, platform::Sharing::kNothing);
     const HashClass& hash = HashingActionHash(ToInteger(hash_index));
-    FileStream reader(in);
+    SourceStream reader(in);
     sum = HashSum(hash, reader);
   }
   set_variable(variable, sum);

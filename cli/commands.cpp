@@ -5,9 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "cli/hash_files.h"
+#include "cli/process.h"
 #include "varkesh/algorithms.h"
 #include "varkesh/formats.h"
-#include "varkesh/io.h"
 
 namespace varkesh::cli {
 
@@ -16,22 +17,26 @@ void ReportError(const std::string& message) { std::cerr << "varkesh: " << messa
 int RunHash(const HashOptions& options) {
   const HashClass& hash = HashByName(options.algorithm);
   if (options.has_text) {
-    std::cout << HashSum(hash, options.text) << "\n";
+    if (options.text == "-") {
+      std::cout << HashSum(hash, ReadStandardInput().value()) << "\n";
+    } else {
+      std::cout << HashSum(hash, options.text) << "\n";
+    }
     return 0;
   }
   int status = 0;
   const std::vector<std::string> files =
-      options.files.empty() ? std::vector<std::string>{"-"} : options.files;
-  for (const std::string& file : files) {
-    try {
-      FileReader reader(file);
-      std::cout << HashSum(hash, reader) << "  " << file << "\n";
-    } catch (const Error& e) {
+      options.files.empty() ? std::vector<std::string>{"-"} : ExpandWildcards(options.files);
+  HashFiles(hash, files, options.jobs, [&](const FileSum& file) {
+    if (!file.error.empty()) {
       std::cout.flush();
-      ReportError(e.what());
+      ReportError(file.error);
       status = 1;
+      return true;
     }
-  }
+    std::cout << file.sum << "  " << *file.name << "\n";
+    return !StandardOutputFailed();
+  });
   return status;
 }
 

@@ -4,11 +4,17 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/process.h"
 #include "varkesh/framework.h"
 #include "varkesh/version.h"
 
 int main(int argc, char** argv) {
   using namespace varkesh::cli;
+  std::vector<std::string> arguments = PrepareProcess(argc, argv);
+  std::vector<char*> argument_pointers;
+  for (std::string& argument : arguments) argument_pointers.push_back(argument.data());
+  argc = static_cast<int>(arguments.size());
+  argv = argument_pointers.data();
   CLI::App app{"varkesh: encrypt, decrypt and hash texts and files in the Varkesh formats"};
   app.set_version_flag("--version", std::string("varkesh ") + varkesh::Version());
   app.require_subcommand(1);
@@ -22,6 +28,9 @@ int main(int argc, char** argv) {
   CLI::Option* text_opt = hash_cmd->add_option("--text", hash.text, "Hash this text");
   hash_cmd->add_option("files", hash.files, "Files to hash; - is standard input")
       ->excludes(text_opt);
+  hash_cmd->add_option("-j,--jobs", hash.jobs,
+                       "Files hashed at once (default: one per processor); the output keeps "
+                       "the order of the files");
 
   CipherOptions encrypt, decrypt;
   decrypt.encrypt = false;
@@ -38,9 +47,15 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     CLI::Option* env = cmd->add_option("--passphrase-env", o.passphrase_env,
                                        "Take the pass phrase from this environment variable");
-    cmd->add_option("--passphrase-file", o.passphrase_file,
-                    "Take the pass phrase from the first line of this file")
-        ->excludes(env);
+    CLI::Option* file = cmd->add_option("--passphrase-file", o.passphrase_file,
+                                        "Take the pass phrase from the first line of this file "
+                                        "(-: standard input, when the data comes from elsewhere)")
+                            ->excludes(env);
+    cmd->add_option("--passphrase-fd", o.passphrase_fd,
+                    "Take the pass phrase from the first line read from this descriptor")
+        ->excludes(env)
+        ->excludes(file);
+    cmd->add_flag("--empty-passphrase", o.empty_passphrase, "Accept an empty pass phrase");
     CLI::Option* text =
         cmd->add_option("--text", o.text,
                         "Work on this text in the string format (Base64); - reads standard input");
@@ -49,7 +64,9 @@ int main(int argc, char** argv) {
     cmd->add_option("output", o.output, "Output file; - or nothing: standard output")
         ->excludes(text);
     cmd->footer(
-        "Without a pass phrase option, the pass phrase is asked for on the terminal without echo.");
+        "Without a pass phrase option, the pass phrase is asked for on the terminal without "
+        "echo.\nThe formats carry no check value: a wrong pass phrase, cipher or key hash gives "
+        "other bytes, not an error.");
     text_options.push_back(text);
     return cmd;
   };
@@ -64,20 +81,24 @@ int main(int argc, char** argv) {
   encrypt.has_text = text_options[0]->count() != 0;
   decrypt.has_text = text_options[1]->count() != 0;
 
+  int status = 0;
   try {
     if (hash_cmd->parsed())
-      return RunHash(hash);
+      status = RunHash(hash);
     if (encrypt_cmd->parsed())
-      return RunCipher(encrypt);
+      status = RunCipher(encrypt);
     if (decrypt_cmd->parsed())
-      return RunCipher(decrypt);
+      status = RunCipher(decrypt);
     if (app.got_subcommand("selftest"))
-      return RunSelfTest();
+      status = RunSelfTest();
     if (app.got_subcommand("algorithms"))
-      return RunAlgorithms();
+      status = RunAlgorithms();
+  } catch (const UsageError& e) {
+    ReportError(e.what());
+    status = 2;
   } catch (const std::exception& e) {
     ReportError(e.what());
-    return 1;
+    status = 1;
   }
-  return 0;
+  return FinishStandardOutput(status);
 }

@@ -1,19 +1,21 @@
-// What the tool needs of the terminal and the file system: a prompt without echo, a progress
-// bar for long file work, and a same-file test.
+// What the tool needs of the terminal: a prompt without echo on the controlling terminal (the
+// console on Windows), never on the data streams, and a progress bar for long file work.
 #pragma once
 
 #include <chrono>
 #include <string>
 
+#include "platform/wipe.h"
 #include "varkesh/framework.h"
 
 namespace varkesh::cli {
 
-// Prompts on standard error and reads one line from the terminal without echoing it.
-std::string PromptHidden(const char* prompt);
+// Asks on the controlling terminal and reads one line there without echo. Throws UsageError
+// when the process has no terminal.
+platform::SecretText PromptHidden(const char* prompt);
 
-// True when both paths name the same existing file.
-bool SameFile(const std::string& a, const std::string& b);
+// Puts the terminal back as the prompt found it. Safe in a signal handler.
+void RestoreTerminal() noexcept;
 
 // Passes reads through and, when standard error is a terminal and the size is above a few MiB,
 // draws a progress bar there.

@@ -1,5 +1,6 @@
 #include "host/host.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -311,8 +312,16 @@ Outcome Host::Call(bool edit,
                    int32_t action,
                    const std::vector<std::optional<std::string>>& parameters,
                    std::vector<DialogStep> steps) {
+  // The host always passes as many parameters as the action registered; a shorter list gets
+  // empty texts for the rest (without a registration, as many as any action takes).
+  size_t count = 6;
+  for (const Registration& r : registrations_) {
+    if (r.id == action && r.id != 0)
+      count = static_cast<size_t>(std::max(r.count, 0));
+  }
   std::vector<char*> slots;
   for (const auto& p : parameters) slots.push_back(p ? NewBlock(*p) : nullptr);
+  while (slots.size() < count) slots.push_back(NewBlock(""));
   slots.push_back(nullptr);  // never read: the plug-in touches only the action's own slots
   const std::vector<char*> before = slots;
   variables_.clear();

@@ -80,6 +80,8 @@ class Host {
 
   void ScriptProcessor(uint32_t value);
   void Message(int32_t a, int32_t b, int32_t c);
+  // nbExecAction. A list shorter than the action registered is completed with empty texts, as
+  // the host always passes the registered count.
   Outcome Exec(int32_t action, const std::vector<std::optional<std::string>>& parameters);
   // nbEditAction; `steps` are carried out in the dialog it opens (see DialogDriver).
   Outcome Edit(int32_t action,

@@ -16,11 +16,10 @@
 
 #include "host/host.h"
 #include "hostlink/host_text.h"
+#include "platform/arguments.h"
 
 #ifdef _WIN32
 #  include "platform/win32.h"
-// Needs <windows.h> first.
-#  include <shellapi.h>
 #endif
 
 namespace {
@@ -80,25 +79,6 @@ int Exec(Host& host, int action, const std::vector<std::string>& parameters, boo
   return outcome.result ? 0 : 1;
 }
 
-#ifdef _WIN32
-// The arguments as UTF-8: the program's own 8-bit arguments are in the ANSI code page, which
-// cannot carry every text a test passes.
-std::vector<std::string> Utf8Arguments() {
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string argument(static_cast<size_t>(n > 0 ? n : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argument.data(), n, nullptr, nullptr);
-    argument.pop_back();
-    arguments.push_back(std::move(argument));
-  }
-  LocalFree(wide);
-  return arguments;
-}
-#endif
-
 void PrintDialog(const varkesh::host::DialogReport& report) {
   std::cout << varkesh::host::Describe(report);
 }
@@ -124,14 +104,14 @@ int Edit(Host& host,
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-  std::vector<std::string> utf8 = Utf8Arguments();
+  // Wine converts arguments through the Unix locale; as UTF-8 they carry every text a test
+  // passes.
+  std::vector<std::string> utf8 = varkesh::platform::CommandLineArguments(argc, argv);
   std::vector<char*> utf8_argv;
   for (std::string& argument : utf8) utf8_argv.push_back(argument.data());
   utf8_argv.push_back(nullptr);
   argc = static_cast<int>(utf8.size());
   argv = utf8_argv.data();
-#endif
   CLI::App app{"varkesh-host: a stand-in for the host application that loads the Varkesh plug-in"};
   app.require_subcommand(1);
   std::string plugin = DefaultPluginPath();
