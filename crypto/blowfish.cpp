@@ -3,6 +3,7 @@
 #include "crypto/blowfish.h"
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/pi.h"
 
@@ -17,6 +18,47 @@ using detail::StoreBe32;
 constexpr size_t kPiP = 0;
 constexpr size_t kPiS = 18;
 
+using SBoxes = std::array<std::array<uint32_t, 256>, 4>;
+
+inline uint32_t F(const SBoxes& s, uint32_t x) {
+  return ((s[0][x >> 24] + s[1][(x >> 16) & 0xFF]) ^ s[2][(x >> 8) & 0xFF]) + s[3][x & 0xFF];
+}
+
+// N blocks' words side by side, two rounds per step so the halves never need swapping; the
+// final swap is folded into the output order. Decryption takes the P-array backwards.
+template <size_t N, bool kDecrypt>
+inline void Rounds(const uint32_t* p, const SBoxes& s, uint32_t (&l)[N], uint32_t (&r)[N]) {
+  const auto key = [p](size_t i) { return kDecrypt ? p[17 - i] : p[i]; };
+  for (size_t i = 0; i < 16; i += 2) {
+    for (size_t b = 0; b < N; ++b) l[b] ^= key(i), r[b] ^= F(s, l[b]);
+    for (size_t b = 0; b < N; ++b) r[b] ^= key(i + 1), l[b] ^= F(s, r[b]);
+  }
+  for (size_t b = 0; b < N; ++b) {
+    const uint32_t left = r[b] ^ key(17);
+    r[b] = l[b] ^ key(16);
+    l[b] = left;
+  }
+}
+
+template <size_t N, bool kDecrypt>
+inline void Blocks(const uint32_t* p, const SBoxes& s, const uint8_t* in, uint8_t* out) {
+  uint32_t l[N], r[N];
+  for (size_t b = 0; b < N; ++b) l[b] = LoadBe32(in + 8 * b), r[b] = LoadBe32(in + 8 * b + 4);
+  Rounds<N, kDecrypt>(p, s, l, r);
+  for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, l[b]), StoreBe32(out + 8 * b + 4, r[b]);
+}
+
+template <bool kDecrypt>
+struct BlockRun {
+  const uint32_t* p;
+  const SBoxes& s;
+
+  template <size_t N>
+  void operator()(const uint8_t* in, uint8_t* out) const {
+    Blocks<N, kDecrypt>(p, s, in, out);
+  }
+};
+
 }  // namespace
 
 bool Blowfish::KnownAnswerTest() {
@@ -30,24 +72,6 @@ void Blowfish::Wipe() {
   detail::SecureWipeObject(p_, 0xFF);
   detail::SecureWipeObject(s_, 0xFF);
   BlockCipher64::Wipe();
-}
-
-inline uint32_t Blowfish::F(uint32_t x) const {
-  return ((s_[0][x >> 24] + s_[1][(x >> 16) & 0xFF]) ^ s_[2][(x >> 8) & 0xFF]) + s_[3][x & 0xFF];
-}
-
-// Two rounds per step, so the halves never need swapping; the final swap is folded into the
-// output order.
-inline void Blowfish::EncryptWords(uint32_t& left, uint32_t& right) const {
-  uint32_t l = left, r = right;
-  for (size_t i = 0; i < 16; i += 2) {
-    l ^= p_[i];
-    r ^= F(l);
-    r ^= p_[i + 1];
-    l ^= F(r);
-  }
-  left = r ^ p_[17];
-  right = l ^ p_[16];
 }
 
 void Blowfish::ExpandKey(const uint8_t* key, uint32_t key_bits) {
@@ -67,42 +91,27 @@ void Blowfish::ExpandKey(const uint8_t* key, uint32_t key_bits) {
     word ^= k;
   }
 
-  uint32_t l = 0, r = 0;
+  uint32_t l[1] = {0}, r[1] = {0};
   for (size_t i = 0; i < p_.size(); i += 2) {
-    EncryptWords(l, r);
-    p_[i] = l;
-    p_[i + 1] = r;
+    Rounds<1, false>(p_.data(), s_, l, r);
+    p_[i] = l[0];
+    p_[i + 1] = r[0];
   }
   for (auto& box : s_) {
     for (size_t i = 0; i < box.size(); i += 2) {
-      EncryptWords(l, r);
-      box[i] = l;
-      box[i + 1] = r;
+      Rounds<1, false>(p_.data(), s_, l, r);
+      box[i] = l[0];
+      box[i + 1] = r[0];
     }
   }
 }
 
 void Blowfish::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
-    EncryptWords(l, r);
-    StoreBe32(out, l);
-    StoreBe32(out + 4, r);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun<false>{p_.data(), s_});
 }
 
 void Blowfish::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
-    for (size_t i = 17; i > 1; i -= 2) {
-      l ^= p_[i];
-      r ^= F(l);
-      r ^= p_[i - 1];
-      l ^= F(r);
-    }
-    StoreBe32(out, r ^ p_[0]);
-    StoreBe32(out + 4, l ^ p_[1]);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun<true>{p_.data(), s_});
 }
 
 }  // namespace varkesh

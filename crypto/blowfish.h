@@ -27,9 +27,6 @@ class Blowfish final : public CipherImpl<Blowfish, ids::kBlowfish, BlockCipher64
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
 
  private:
-  uint32_t F(uint32_t x) const;
-  void EncryptWords(uint32_t& left, uint32_t& right) const;
-
   std::array<uint32_t, 18> p_;
   std::array<std::array<uint32_t, 256>, 4> s_;
 };

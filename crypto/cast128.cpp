@@ -3,7 +3,11 @@
 // key is ignored.
 #include "crypto/cast128.h"
 
+#include <utility>
+
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/cast.h"
 
@@ -101,6 +105,43 @@ void Subkeys(const uint32_t (&reg)[4], const int (&bytes)[4][5], uint32_t* out) 
   }
 }
 
+// Round i (0-based) uses F1, F2, F3 by i mod 3. The rounds update l and r in turn, so the
+// halves never swap; decryption runs the rounds backwards, and both end with the output (r, l).
+// N blocks go side by side.
+template <size_t N, size_t kRounds, bool kDecrypt>
+inline void Blocks(const uint32_t* km, const uint32_t* kr, const uint8_t* in, uint8_t* out) {
+  uint32_t l[N], r[N];
+  for (size_t b = 0; b < N; ++b) l[b] = LoadBe32(in + 8 * b), r[b] = LoadBe32(in + 8 * b + 4);
+  detail::Unroll(
+      [&](auto step) {
+        constexpr size_t kRound = kDecrypt ? kRounds - 1 - step : step;
+        uint32_t(&target)[N] = step % 2 == 0 ? l : r;
+        const uint32_t(&source)[N] = step % 2 == 0 ? r : l;
+        for (size_t b = 0; b < N; ++b) {
+          if constexpr (kRound % 3 == 0) {
+            target[b] ^= F1(source[b], km[kRound], kr[kRound]);
+          } else if constexpr (kRound % 3 == 1) {
+            target[b] ^= F2(source[b], km[kRound], kr[kRound]);
+          } else {
+            target[b] ^= F3(source[b], km[kRound], kr[kRound]);
+          }
+        }
+      },
+      std::make_index_sequence<kRounds>());
+  for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, r[b]), StoreBe32(out + 8 * b + 4, l[b]);
+}
+
+template <size_t kRounds, bool kDecrypt>
+struct BlockRun {
+  const uint32_t* km;
+  const uint32_t* kr;
+
+  template <size_t N>
+  void operator()(const uint8_t* in, uint8_t* out) const {
+    Blocks<N, kRounds, kDecrypt>(km, kr, in, out);
+  }
+};
+
 }  // namespace
 
 bool Cast128::KnownAnswerTest() {
@@ -150,59 +191,19 @@ void Cast128::ExpandKey(const uint8_t* key, uint32_t key_bits) {
   detail::SecureWipe(k, sizeof(k));
 }
 
-// Rounds i (0-based) use F1, F2, F3 by i mod 3; each pair of rounds updates l, then r, so the
-// halves never swap. After the last round the output is (r, l).
 void Cast128::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const bool full = rounds_ == 16;
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
-    l ^= F1(r, km_[0], kr_[0]);
-    r ^= F2(l, km_[1], kr_[1]);
-    l ^= F3(r, km_[2], kr_[2]);
-    r ^= F1(l, km_[3], kr_[3]);
-    l ^= F2(r, km_[4], kr_[4]);
-    r ^= F3(l, km_[5], kr_[5]);
-    l ^= F1(r, km_[6], kr_[6]);
-    r ^= F2(l, km_[7], kr_[7]);
-    l ^= F3(r, km_[8], kr_[8]);
-    r ^= F1(l, km_[9], kr_[9]);
-    l ^= F2(r, km_[10], kr_[10]);
-    r ^= F3(l, km_[11], kr_[11]);
-    if (full) {
-      l ^= F1(r, km_[12], kr_[12]);
-      r ^= F2(l, km_[13], kr_[13]);
-      l ^= F3(r, km_[14], kr_[14]);
-      r ^= F1(l, km_[15], kr_[15]);
-    }
-    StoreBe32(out, r);
-    StoreBe32(out + 4, l);
+  if (rounds_ == 16) {
+    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<16, false>{km_.data(), kr_.data()});
+  } else {
+    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<12, false>{km_.data(), kr_.data()});
   }
 }
 
 void Cast128::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const bool full = rounds_ == 16;
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
-    if (full) {
-      l ^= F1(r, km_[15], kr_[15]);
-      r ^= F3(l, km_[14], kr_[14]);
-      l ^= F2(r, km_[13], kr_[13]);
-      r ^= F1(l, km_[12], kr_[12]);
-    }
-    l ^= F3(r, km_[11], kr_[11]);
-    r ^= F2(l, km_[10], kr_[10]);
-    l ^= F1(r, km_[9], kr_[9]);
-    r ^= F3(l, km_[8], kr_[8]);
-    l ^= F2(r, km_[7], kr_[7]);
-    r ^= F1(l, km_[6], kr_[6]);
-    l ^= F3(r, km_[5], kr_[5]);
-    r ^= F2(l, km_[4], kr_[4]);
-    l ^= F1(r, km_[3], kr_[3]);
-    r ^= F3(l, km_[2], kr_[2]);
-    l ^= F2(r, km_[1], kr_[1]);
-    r ^= F1(l, km_[0], kr_[0]);
-    StoreBe32(out, r);
-    StoreBe32(out + 4, l);
+  if (rounds_ == 16) {
+    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<16, true>{km_.data(), kr_.data()});
+  } else {
+    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<12, true>{km_.data(), kr_.data()});
   }
 }
 

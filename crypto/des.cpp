@@ -4,6 +4,7 @@
 #include "crypto/des.h"
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/des.h"
 
@@ -30,8 +31,9 @@ constexpr uint64_t Permute(uint64_t in, unsigned in_width, const std::array<uint
 // input bits (which wrap around the 32-bit half) sit together: with R' = Rotl(R, 1), the groups
 // of S2, S4, S6, S8 are the low six bits of the bytes of R', those of S1, S3, S5, S7 the low six
 // bits of the bytes of Rotr(R', 4). kSp[i][v] is the permuted output of S-box i + 1 on input
-// v, rotated to match.
-using SpTable = std::array<std::array<uint32_t, 64>, 8>;
+// v mod 64, rotated to match: indexed by a whole byte, the two bits above the group need no
+// masking.
+using SpTable = std::array<std::array<uint32_t, 256>, 8>;
 
 constexpr SpTable MakeSpTable() {
   const std::array<const std::array<uint8_t, 64>*, 8> boxes = {
@@ -39,7 +41,7 @@ constexpr SpTable MakeSpTable() {
       &tables::DES_S5, &tables::DES_S6, &tables::DES_S7, &tables::DES_S8};
   SpTable sp{};
   for (unsigned i = 0; i < 8; ++i) {
-    for (unsigned v = 0; v < 64; ++v) {
+    for (unsigned v = 0; v < 256; ++v) {
       const unsigned row = (v >> 4 & 2) | (v & 1);
       const unsigned column = v >> 1 & 0xF;
       const uint64_t s = (*boxes[i])[row * 16 + column];
@@ -97,68 +99,60 @@ static_assert(MatchesTable([](uint32_t& l, uint32_t& r) { FinalPermutation(l, r)
 // One round on rotated halves: l ^= f(r, subkey k[0], k[1]).
 inline void Round(uint32_t& l, uint32_t r, const uint32_t* k) {
   uint32_t w = Rotr32(r, 4) ^ k[0];
-  l ^= kSp[6][w & 0x3F] ^ kSp[4][w >> 8 & 0x3F] ^ kSp[2][w >> 16 & 0x3F] ^ kSp[0][w >> 24 & 0x3F];
+  l ^= kSp[6][w & 0xFF] ^ kSp[4][w >> 8 & 0xFF] ^ kSp[2][w >> 16 & 0xFF] ^ kSp[0][w >> 24];
   w = r ^ k[1];
-  l ^= kSp[7][w & 0x3F] ^ kSp[5][w >> 8 & 0x3F] ^ kSp[3][w >> 16 & 0x3F] ^ kSp[1][w >> 24 & 0x3F];
+  l ^= kSp[7][w & 0xFF] ^ kSp[5][w >> 8 & 0xFF] ^ kSp[3][w >> 16 & 0xFF] ^ kSp[1][w >> 24];
 }
 
-// The 16 rounds on rotated halves, subkeys forwards or backwards; (l, r) go from (L0, R0) to
-// (L16, R16) without the usual swaps.
-template <bool kDecrypt>
-inline void Rounds(uint32_t& l, uint32_t& r, const uint32_t* schedule) {
-  if constexpr (kDecrypt) {
-    for (int i = 30; i >= 0; i -= 4) {
-      Round(l, r, schedule + i);
-      Round(r, l, schedule + i - 2);
-    }
-  } else {
-    for (int i = 0; i < 32; i += 4) {
-      Round(l, r, schedule + i);
-      Round(r, l, schedule + i + 2);
-    }
+// The 16 rounds of N blocks side by side on rotated halves, subkeys forwards or backwards;
+// (l, r) go from (L0, R0) to (L16, R16) without the usual swaps.
+template <size_t N, bool kDecrypt>
+inline void Rounds(uint32_t (&l)[N], uint32_t (&r)[N], const uint32_t* schedule) {
+  for (int step = 0; step < 32; step += 4) {
+    const uint32_t* k = kDecrypt ? schedule + 30 - step : schedule + step;
+    for (size_t b = 0; b < N; ++b) Round(l[b], r[b], k);
+    k = kDecrypt ? k - 2 : k + 2;
+    for (size_t b = 0; b < N; ++b) Round(r[b], l[b], k);
   }
 }
 
-inline void Enter(const uint8_t* in, uint32_t& l, uint32_t& r) {
-  l = LoadBe32(in);
-  r = LoadBe32(in + 4);
-  InitialPermutation(l, r);
-  l = Rotl32(l, 1);
-  r = Rotl32(r, 1);
+// DES (one stage) or triple DES (three) on N blocks. In triple DES the final permutation of
+// one stage and the initial permutation of the next cancel, so the stages run back to back,
+// each in the other direction and starting from the swapped halves of the last.
+template <size_t N, size_t kStages, bool kDecrypt>
+inline void Blocks(const uint8_t* in, uint8_t* out, const uint32_t* const* schedules) {
+  uint32_t l[N], r[N];
+  for (size_t b = 0; b < N; ++b) {
+    l[b] = LoadBe32(in + 8 * b);
+    r[b] = LoadBe32(in + 8 * b + 4);
+    InitialPermutation(l[b], r[b]);
+    l[b] = Rotl32(l[b], 1);
+    r[b] = Rotl32(r[b], 1);
+  }
+  Rounds<N, kDecrypt>(l, r, schedules[0]);
+  if constexpr (kStages == 3) {
+    Rounds<N, !kDecrypt>(r, l, schedules[1]);
+    Rounds<N, kDecrypt>(l, r, schedules[2]);
+  }
+  for (size_t b = 0; b < N; ++b) {
+    uint32_t left = Rotr32(r[b], 1), right = Rotr32(l[b], 1);
+    FinalPermutation(left, right);
+    StoreBe32(out + 8 * b, left);
+    StoreBe32(out + 8 * b + 4, right);
+  }
 }
 
-// Takes (L16, R16) as the rounds leave them.
-inline void Leave(uint32_t l, uint32_t r, uint8_t* out) {
-  r = Rotr32(r, 1);
-  l = Rotr32(l, 1);
-  FinalPermutation(r, l);
-  StoreBe32(out, r);
-  StoreBe32(out + 4, l);
-}
+template <size_t kStages, bool kDecrypt>
+struct BlockRun {
+  std::array<const uint32_t*, kStages> schedules;
 
-template <bool kDecrypt>
-inline void DesBlock(const uint8_t* in, uint8_t* out, const uint32_t* schedule) {
-  uint32_t l, r;
-  Enter(in, l, r);
-  Rounds<kDecrypt>(l, r, schedule);
-  Leave(l, r, out);
-}
+  template <size_t N>
+  void operator()(const uint8_t* in, uint8_t* out) const {
+    Blocks<N, kStages, kDecrypt>(in, out, schedules.data());
+  }
+};
 
-// Triple DES: the final permutation of one stage and the initial permutation of the next cancel,
-// so the three stages run back to back, each starting from the swapped halves of the last.
-template <bool kDecrypt>
-inline void TripleDesBlock(const uint8_t* in,
-                           uint8_t* out,
-                           const uint32_t* first,
-                           const uint32_t* second,
-                           const uint32_t* third) {
-  uint32_t l, r;
-  Enter(in, l, r);
-  Rounds<kDecrypt>(l, r, first);
-  Rounds<!kDecrypt>(r, l, second);
-  Rounds<kDecrypt>(l, r, third);
-  Leave(l, r, out);
-}
+constexpr size_t kLanes = 4;
 
 }  // namespace
 
@@ -184,11 +178,13 @@ void CustomDes::DesKeySchedule(const uint8_t* key, DesSchedule& schedule) {
 }
 
 void CustomDes::DesEncryptBlock(const uint8_t* in, uint8_t* out, const DesSchedule& schedule) {
-  DesBlock<false>(in, out, schedule.data());
+  const uint32_t* k = schedule.data();
+  Blocks<1, 1, false>(in, out, &k);
 }
 
 void CustomDes::DesDecryptBlock(const uint8_t* in, uint8_t* out, const DesSchedule& schedule) {
-  DesBlock<true>(in, out, schedule.data());
+  const uint32_t* k = schedule.data();
+  Blocks<1, 1, true>(in, out, &k);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -214,11 +210,11 @@ void Des::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Des::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) DesBlock<false>(in, out, schedule_.data());
+  detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<1, false>{{schedule_.data()}});
 }
 
 void Des::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) DesBlock<true>(in, out, schedule_.data());
+  detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<1, true>{{schedule_.data()}});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -250,17 +246,13 @@ void TripleDes::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void TripleDes::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint32_t* k1 = schedules_[0].data();
-  const uint32_t* k2 = schedules_[1].data();
-  const uint32_t* k3 = schedules_[2].data();
-  for (; blocks != 0; --blocks, in += 8, out += 8) TripleDesBlock<false>(in, out, k1, k2, k3);
+  const BlockRun<3, false> run{{schedules_[0].data(), schedules_[1].data(), schedules_[2].data()}};
+  detail::RunLanes<kLanes, 8>(in, out, blocks, run);
 }
 
 void TripleDes::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint32_t* k1 = schedules_[0].data();
-  const uint32_t* k2 = schedules_[1].data();
-  const uint32_t* k3 = schedules_[2].data();
-  for (; blocks != 0; --blocks, in += 8, out += 8) TripleDesBlock<true>(in, out, k3, k2, k1);
+  const BlockRun<3, true> run{{schedules_[2].data(), schedules_[1].data(), schedules_[0].data()}};
+  detail::RunLanes<kLanes, 8>(in, out, blocks, run);
 }
 
 }  // namespace varkesh

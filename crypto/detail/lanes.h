@@ -1,0 +1,24 @@
+// Independent blocks side by side. A table-driven round is a chain of dependent loads, so one
+// block leaves the processor waiting on each look-up; several blocks whose rounds are written
+// lane by lane let those chains overlap. The block functions of the ciphers are templates on
+// the lane count, and RunLanes feeds them a run of blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace varkesh::detail {
+
+// `body.template operator()<N>(in, out)` transforms N consecutive blocks of kBlockBytes, reading
+// all of them before it writes any (so in == out works). Full groups of kLanes go first; the
+// rest runs one block at a time.
+template <size_t kLanes, size_t kBlockBytes, class Body>
+inline void RunLanes(const uint8_t* in, uint8_t* out, size_t blocks, const Body& body) {
+  for (; blocks >= kLanes;
+       blocks -= kLanes, in += kLanes * kBlockBytes, out += kLanes * kBlockBytes)
+    body.template operator()<kLanes>(in, out);
+  for (; blocks != 0; --blocks, in += kBlockBytes, out += kBlockBytes)
+    body.template operator()<1>(in, out);
+}
+
+}  // namespace varkesh::detail
