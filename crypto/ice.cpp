@@ -1,9 +1,10 @@
 // ICE: a 64-bit Feistel cipher with a key-dependent bit swap (the salt) before the S-boxes.
 // The round function indexes S-boxes with secret data, so this is not constant-time. The four
-// S-boxes are computed once per process, already passed through the 32-bit permutation.
+// S-boxes are computed at compile time, already passed through the 32-bit permutation.
 #include "crypto/ice.h"
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/ice.h"
 
@@ -28,10 +29,25 @@ constexpr uint32_t GfMultiply(uint32_t a, uint32_t b, uint32_t modulus) {
   return product;
 }
 
-// b^7 = b * (b * b^2)^2.
-constexpr uint32_t GfPower7(uint32_t b, uint32_t modulus) {
-  const uint32_t b3 = GfMultiply(b, GfMultiply(b, b, modulus), modulus);
-  return GfMultiply(b, GfMultiply(b3, b3, modulus), modulus);
+// b^7 for every b of GF(2^8) modulo `modulus`. With a generator g and b = g^k, b^7 is
+// g^(7k mod 255), so one walk through the powers of g gives the whole table; multiplying by a
+// small g keeps the walk cheap enough for compile time.
+constexpr std::array<uint8_t, 256> Power7Table(uint32_t modulus) {
+  std::array<uint8_t, 256> table{};
+  for (uint32_t g = 2; g < 256; ++g) {
+    std::array<uint8_t, 255> powers{};
+    uint32_t x = 1;
+    size_t order = 0;
+    do {
+      powers[order++] = static_cast<uint8_t>(x);
+      x = GfMultiply(x, g, modulus);
+    } while (x != 1 && order < 255);
+    if (order != 255)
+      continue;  // not a generator
+    for (size_t k = 0; k < 255; ++k) table[powers[k]] = powers[(7 * k) % 255];
+    return table;
+  }
+  return table;
 }
 
 constexpr uint32_t Permute32(uint32_t x) {
@@ -46,38 +62,72 @@ constexpr uint32_t Permute32(uint32_t x) {
 using SBoxes = std::array<std::array<uint32_t, 1024>, 4>;
 
 // S-box t takes a 10-bit input whose outer bits (9 and 0) pick the row and whose inner eight
-// bits are the column; its byte lands in bits 24-8t..31-8t before the permutation.
-SBoxes MakeSBoxes() {
-  SBoxes boxes;
+// bits are the column; its byte lands in bits 24-8t..31-8t before the permutation. Computed at
+// compile time, so no process pays for it on first use.
+constexpr SBoxes MakeSBoxes() {
+  std::array<std::array<uint8_t, 256>, 16> power7{};
+  for (size_t i = 0; i < 16; ++i) power7[i] = Power7Table(tables::ICE_SMOD[i]);
+  std::array<std::array<uint32_t, 256>, 4> permuted{};
+  for (uint32_t t = 0; t < 4; ++t) {
+    for (uint32_t x = 0; x < 256; ++x) permuted[t][x] = Permute32(x << (24 - 8 * t));
+  }
+  SBoxes boxes{};
   for (uint32_t i = 0; i < 1024; ++i) {
     const uint32_t column = (i >> 1) & 0xFF;
     const uint32_t row = (i & 1) | ((i & 0x200) >> 8);
     for (uint32_t t = 0; t < 4; ++t) {
-      const uint32_t x =
-          GfPower7(column ^ tables::ICE_SXOR[4 * t + row], tables::ICE_SMOD[4 * t + row]);
-      boxes[t][i] = Permute32(x << (24 - 8 * t));
+      const uint32_t box = 4 * t + row;
+      boxes[t][i] = permuted[t][power7[box][column ^ tables::ICE_SXOR[box]]];
     }
   }
   return boxes;
 }
 
-// Built on first use. A compile-time table would exceed some compilers' constant-evaluation
-// budget; a function-local static is thread-safe on every toolchain we build with.
-const SBoxes& IceSBoxes() {
-  static const SBoxes boxes = MakeSBoxes();
-  return boxes;
+constexpr SBoxes kSBoxes = MakeSBoxes();
+
+using Subkey = std::array<uint32_t, 6>;
+
+// The expansion gives two 20-bit halves, tl and tr, each two 10-bit windows of p with their
+// neighbour bits: tl = (a, b) and tr = (c, d) below. The salt swaps the bits of tl and tr where
+// its mask is set, then the subkey words are XORed in. Each S-box index is worked out on its
+// own window, which keeps the path from p to the look-ups short; the S-box outputs occupy
+// distinct bits, so XOR combines them as OR would, in whatever order the compiler likes.
+inline uint32_t F(uint32_t p, const Subkey& k) {
+  const SBoxes& s = kSBoxes;
+  const uint32_t a = detail::Rotr32(p, 24) & 0x3FF;
+  const uint32_t b = (p >> 16) & 0x3FF;
+  const uint32_t c = (p >> 8) & 0x3FF;
+  const uint32_t d = p & 0x3FF;
+  const uint32_t swap_high = k[4] & (a ^ c);
+  const uint32_t swap_low = k[5] & (b ^ d);
+  return s[0][a ^ k[0] ^ swap_high] ^ s[1][b ^ k[1] ^ swap_low] ^ s[2][c ^ k[2] ^ swap_high] ^
+         s[3][d ^ k[3] ^ swap_low];
 }
 
-inline uint32_t F(const SBoxes& s, uint32_t p, const std::array<uint32_t, 3>& subkey) {
-  // Expand the 32-bit half to two 20-bit halves, each with its neighbour bits.
-  const uint32_t tl = ((p >> 16) & 0x3FF) | (((p >> 14) | (p << 18)) & 0xFFC00);
-  const uint32_t tr = (p & 0x3FF) | ((p << 2) & 0xFFC00);
-  // The salt swaps the bits of tl and tr where its mask is set.
-  const uint32_t swap = subkey[2] & (tl ^ tr);
-  const uint32_t al = swap ^ tl ^ subkey[0];
-  const uint32_t ar = swap ^ tr ^ subkey[1];
-  return s[0][al >> 10] | s[1][al & 0x3FF] | s[2][ar >> 10] | s[3][ar & 0x3FF];
+// N blocks side by side; decryption takes the subkeys backwards.
+template <size_t N, bool kDecrypt>
+inline void Blocks(const Subkey* subkeys, size_t rounds, const uint8_t* in, uint8_t* out) {
+  uint32_t l[N], r[N];
+  for (size_t b = 0; b < N; ++b) l[b] = LoadBe32(in + 8 * b), r[b] = LoadBe32(in + 8 * b + 4);
+  for (size_t i = 0; i < rounds; i += 2) {
+    const auto& first = subkeys[kDecrypt ? rounds - 1 - i : i];
+    const auto& second = subkeys[kDecrypt ? rounds - 2 - i : i + 1];
+    for (size_t b = 0; b < N; ++b) l[b] ^= F(r[b], first);
+    for (size_t b = 0; b < N; ++b) r[b] ^= F(l[b], second);
+  }
+  for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, r[b]), StoreBe32(out + 8 * b + 4, l[b]);
 }
+
+template <bool kDecrypt>
+struct BlockRun {
+  const Subkey* subkeys;
+  int32_t rounds;
+
+  template <size_t N>
+  void operator()(const uint8_t* in, uint8_t* out) const {
+    Blocks<N, kDecrypt>(subkeys, static_cast<size_t>(rounds), in, out);
+  }
+};
 
 }  // namespace
 
@@ -92,10 +142,9 @@ void CustomIce::Wipe() {
 void CustomIce::BuildSubkeys(std::array<uint16_t, 4>& kb, size_t first, const uint8_t* rotation) {
   for (size_t i = 0; i < 8; ++i) {
     const unsigned r = rotation[i];
-    Subkey& subkey = subkeys_[first + i];
-    subkey = {0, 0, 0};
+    uint32_t words[3] = {0, 0, 0};
     for (size_t j = 0; j < 15; ++j) {
-      uint32_t& word = subkey[j % 3];
+      uint32_t& word = words[j % 3];
       for (unsigned k = 0; k < 4; ++k) {
         uint16_t& w = kb[(r + k) & 3];
         const unsigned bit = w & 1u;
@@ -103,6 +152,12 @@ void CustomIce::BuildSubkeys(std::array<uint16_t, 4>& kb, size_t first, const ui
         w = static_cast<uint16_t>((w >> 1) | ((bit ^ 1u) << 15));
       }
     }
+    Subkey& subkey = subkeys_[first + i];
+    for (size_t j = 0; j < 3; ++j) {
+      subkey[2 * j] = words[j] >> 10;
+      subkey[2 * j + 1] = words[j] & 0x3FF;
+    }
+    detail::SecureWipeObject(words);
   }
 }
 
@@ -139,33 +194,11 @@ void CustomIce::IceKeySchedule(const uint8_t* key, uint32_t key_bits, unsigned l
 }
 
 void CustomIce::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const SBoxes& s = IceSBoxes();
-  const auto rounds = static_cast<size_t>(rounds_);
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t l = LoadBe32(in);
-    uint32_t r = LoadBe32(in + 4);
-    for (size_t i = 0; i < rounds; i += 2) {
-      l ^= F(s, r, subkeys_[i]);
-      r ^= F(s, l, subkeys_[i + 1]);
-    }
-    StoreBe32(out, r);
-    StoreBe32(out + 4, l);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun<false>{subkeys_.data(), rounds_});
 }
 
 void CustomIce::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const SBoxes& s = IceSBoxes();
-  const auto rounds = static_cast<size_t>(rounds_);
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t l = LoadBe32(in);
-    uint32_t r = LoadBe32(in + 4);
-    for (size_t i = rounds; i >= 2; i -= 2) {
-      l ^= F(s, r, subkeys_[i - 1]);
-      r ^= F(s, l, subkeys_[i - 2]);
-    }
-    StoreBe32(out, r);
-    StoreBe32(out + 4, l);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun<true>{subkeys_.data(), rounds_});
 }
 
 // Published test values of the three levels.

@@ -29,7 +29,9 @@ class CustomIce : public BlockCipher64 {
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
 
  private:
-  using Subkey = std::array<uint32_t, 3>;  // two XOR words and the salt mask, 20 bits each
+  // The two 20-bit XOR words and the salt mask, each split into its high and low 10 bits (the
+  // halves the S-box indices take): XOR 0 high, low, XOR 1 high, low, salt high, low.
+  using Subkey = std::array<uint32_t, 6>;
 
   void BuildSubkeys(std::array<uint16_t, 4>& kb, size_t first, const uint8_t* rotation);
 

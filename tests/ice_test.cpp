@@ -33,8 +33,7 @@ std::array<std::unique_ptr<Cipher>, 3> AllLevels() {
           CipherClassOf<Ice2>().create()};
 }
 
-// Declared first so that it is the process's first use of the shared S-boxes: several threads
-// race to it, and every one must see the finished tables.
+// Several threads key and use the cipher at once; they share only the constant S-boxes.
 TEST(IceTest, ConcurrentFirstUse) {
   const std::vector<uint8_t> key = FromHex("deadbeef01234567");
   std::array<std::vector<uint8_t>, 4> results;
