@@ -1,28 +1,31 @@
 // IDEA: 64-bit blocks as four big-endian 16-bit words, 128-bit keys (a shorter key is padded
-// with zero bytes), 8 rounds and an output transformation. The multiplication branches on its
-// operands, so timing depends on key and data.
+// with zero bytes), 8 rounds and an output transformation. No tables and no branches on data:
+// the multiplication selects its result arithmetically, so timing does not depend on key or
+// data.
 #include "crypto/idea.h"
 
 #include <cstring>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
 
 namespace {
 
-// Multiplication modulo 2^16 + 1, where the word 0 stands for 2^16.
+// Multiplication modulo 2^16 + 1, where the word 0 stands for 2^16; without branches, so its
+// time does not depend on the operands.
 inline uint16_t Mul(uint16_t a, uint16_t b) {
   const uint32_t p = uint32_t{a} * b;
-  if (p == 0) {
-    // One operand is 2^16 = -1: the product is the negated other one, 1 - a - b in 16 bits.
-    return static_cast<uint16_t>(1 - a - b);
-  }
-  // p = hi * 2^16 + lo, and 2^16 = -1, so p = lo - hi.
+  // p = hi * 2^16 + lo, and 2^16 = -1, so p = lo - hi (plus the modulus when that is negative).
   const uint32_t lo = p & 0xFFFF;
   const uint32_t hi = p >> 16;
-  return static_cast<uint16_t>(lo - hi + (lo < hi ? 1 : 0));
+  const uint32_t product = lo - hi + (lo < hi ? 1 : 0);
+  // A zero product means one operand is 2^16 = -1: the result is the negated other one, 1 - a - b
+  // in 16 bits.
+  const uint32_t zero = 0u - static_cast<uint32_t>(p == 0);
+  return static_cast<uint16_t>((product & ~zero) | ((1u - a - b) & zero));
 }
 
 // Multiplicative inverse modulo 2^16 + 1 (0 and 1 are their own inverses), by x^(2^16 - 1).
@@ -40,40 +43,54 @@ uint16_t MulInverse(uint16_t x) {
 
 inline uint16_t Negate(uint16_t x) { return static_cast<uint16_t>(0 - x); }
 
-void Crypt(const uint16_t* k, const uint8_t* in, uint8_t* out, size_t blocks) {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint16_t x1 = static_cast<uint16_t>(in[0] << 8 | in[1]);
-    uint16_t x2 = static_cast<uint16_t>(in[2] << 8 | in[3]);
-    uint16_t x3 = static_cast<uint16_t>(in[4] << 8 | in[5]);
-    uint16_t x4 = static_cast<uint16_t>(in[6] << 8 | in[7]);
-    const uint16_t* rk = k;
-    for (int round = 0; round < 8; ++round, rk += 6) {
-      x1 = Mul(x1, rk[0]);
-      x2 = static_cast<uint16_t>(x2 + rk[1]);
-      x3 = static_cast<uint16_t>(x3 + rk[2]);
-      x4 = Mul(x4, rk[3]);
-      uint16_t t = Mul(static_cast<uint16_t>(x1 ^ x3), rk[4]);
-      const uint16_t u = Mul(static_cast<uint16_t>(t + (x2 ^ x4)), rk[5]);
+// N blocks side by side with the 52 subkeys k (those of encryption or of decryption).
+template <size_t N>
+inline void Lanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+  uint16_t x1[N], x2[N], x3[N], x4[N];
+  for (size_t b = 0; b < N; ++b) {
+    const uint8_t* p = in + 8 * b;
+    x1[b] = static_cast<uint16_t>(p[0] << 8 | p[1]);
+    x2[b] = static_cast<uint16_t>(p[2] << 8 | p[3]);
+    x3[b] = static_cast<uint16_t>(p[4] << 8 | p[5]);
+    x4[b] = static_cast<uint16_t>(p[6] << 8 | p[7]);
+  }
+  const uint16_t* rk = k;
+  for (int round = 0; round < 8; ++round, rk += 6) {
+    for (size_t b = 0; b < N; ++b) {
+      x1[b] = Mul(x1[b], rk[0]);
+      x2[b] = static_cast<uint16_t>(x2[b] + rk[1]);
+      x3[b] = static_cast<uint16_t>(x3[b] + rk[2]);
+      x4[b] = Mul(x4[b], rk[3]);
+      uint16_t t = Mul(static_cast<uint16_t>(x1[b] ^ x3[b]), rk[4]);
+      const uint16_t u = Mul(static_cast<uint16_t>(t + (x2[b] ^ x4[b])), rk[5]);
       t = static_cast<uint16_t>(t + u);
-      x1 ^= u;
-      x4 ^= t;
+      x1[b] ^= u;
+      x4[b] ^= t;
       // The two middle words trade places between rounds.
-      const uint16_t middle = static_cast<uint16_t>(x2 ^ t);
-      x2 = static_cast<uint16_t>(x3 ^ u);
-      x3 = middle;
+      const uint16_t middle = static_cast<uint16_t>(x2[b] ^ t);
+      x2[b] = static_cast<uint16_t>(x3[b] ^ u);
+      x3[b] = middle;
     }
-    // The output transformation undoes the last exchange of the middle words.
-    const uint16_t y1 = Mul(x1, rk[0]);
-    const uint16_t y2 = static_cast<uint16_t>(x3 + rk[1]);
-    const uint16_t y3 = static_cast<uint16_t>(x2 + rk[2]);
-    const uint16_t y4 = Mul(x4, rk[3]);
-    const uint16_t words[4] = {y1, y2, y3, y4};
+  }
+  // The output transformation undoes the last exchange of the middle words.
+  for (size_t b = 0; b < N; ++b) {
+    const uint16_t words[4] = {Mul(x1[b], rk[0]), static_cast<uint16_t>(x3[b] + rk[1]),
+                               static_cast<uint16_t>(x2[b] + rk[2]), Mul(x4[b], rk[3])};
     for (int i = 0; i < 4; ++i) {
-      out[2 * i] = static_cast<uint8_t>(words[i] >> 8);
-      out[2 * i + 1] = static_cast<uint8_t>(words[i]);
+      out[8 * b + 2 * i] = static_cast<uint8_t>(words[i] >> 8);
+      out[8 * b + 2 * i + 1] = static_cast<uint8_t>(words[i]);
     }
   }
 }
+
+struct BlockRun {
+  const uint16_t* k;
+
+  template <size_t N>
+  void operator()(const uint8_t* in, uint8_t* out) const {
+    Lanes<N>(k, in, out);
+  }
+};
 
 }  // namespace
 
@@ -130,11 +147,11 @@ void Idea::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Idea::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  Crypt(encrypt_keys_.data(), in, out, blocks);
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{encrypt_keys_.data()});
 }
 
 void Idea::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  Crypt(decrypt_keys_.data(), in, out, blocks);
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{decrypt_keys_.data()});
 }
 
 }  // namespace varkesh

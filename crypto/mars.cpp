@@ -6,6 +6,7 @@
 #include <string>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/mars.h"
 
@@ -135,6 +136,97 @@ inline void Uncore(uint32_t& d0, uint32_t& d1, uint32_t& d2, uint32_t& d3, const
     d3 -= e.l, d1 ^= e.r;
 }
 
+// N blocks side by side; each phase runs on every block before the next phase starts.
+template <size_t N>
+inline void EncryptLanes(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t a[N], b[N], c[N], d[N];
+  for (size_t j = 0; j < N; ++j) {
+    a[j] = LoadLe32(in + 16 * j) + k[0], b[j] = LoadLe32(in + 16 * j + 4) + k[1];
+    c[j] = LoadLe32(in + 16 * j + 8) + k[2], d[j] = LoadLe32(in + 16 * j + 12) + k[3];
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (size_t j = 0; j < N; ++j) {
+      MixForward(a[j], b[j], c[j], d[j]), a[j] += d[j];
+      MixForward(b[j], c[j], d[j], a[j]), b[j] += c[j];
+      MixForward(c[j], d[j], a[j], b[j]);
+      MixForward(d[j], a[j], b[j], c[j]);
+    }
+  }
+  for (size_t i = 4; i < 20; i += 8) {
+    for (size_t j = 0; j < N; ++j) {
+      Core<true>(a[j], b[j], c[j], d[j], k + i);
+      Core<true>(b[j], c[j], d[j], a[j], k + i + 2);
+      Core<true>(c[j], d[j], a[j], b[j], k + i + 4);
+      Core<true>(d[j], a[j], b[j], c[j], k + i + 6);
+    }
+  }
+  for (size_t i = 20; i < 36; i += 8) {
+    for (size_t j = 0; j < N; ++j) {
+      Core<false>(a[j], b[j], c[j], d[j], k + i);
+      Core<false>(b[j], c[j], d[j], a[j], k + i + 2);
+      Core<false>(c[j], d[j], a[j], b[j], k + i + 4);
+      Core<false>(d[j], a[j], b[j], c[j], k + i + 6);
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (size_t j = 0; j < N; ++j) {
+      MixBackward(a[j], b[j], c[j], d[j]);
+      MixBackward(b[j], c[j], d[j], a[j]);
+      c[j] -= b[j], MixBackward(c[j], d[j], a[j], b[j]);
+      d[j] -= a[j], MixBackward(d[j], a[j], b[j], c[j]);
+    }
+  }
+  for (size_t j = 0; j < N; ++j) {
+    StoreLe32(out + 16 * j, a[j] - k[36]), StoreLe32(out + 16 * j + 4, b[j] - k[37]);
+    StoreLe32(out + 16 * j + 8, c[j] - k[38]), StoreLe32(out + 16 * j + 12, d[j] - k[39]);
+  }
+}
+
+template <size_t N>
+inline void DecryptLanes(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t a[N], b[N], c[N], d[N];
+  for (size_t j = 0; j < N; ++j) {
+    a[j] = LoadLe32(in + 16 * j) + k[36], b[j] = LoadLe32(in + 16 * j + 4) + k[37];
+    c[j] = LoadLe32(in + 16 * j + 8) + k[38], d[j] = LoadLe32(in + 16 * j + 12) + k[39];
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (size_t j = 0; j < N; ++j) {
+      UnmixBackward(d[j], a[j], b[j], c[j]), d[j] += a[j];
+      UnmixBackward(c[j], d[j], a[j], b[j]), c[j] += b[j];
+      UnmixBackward(b[j], c[j], d[j], a[j]);
+      UnmixBackward(a[j], b[j], c[j], d[j]);
+    }
+  }
+  for (size_t i = 36; i > 20; i -= 8) {
+    for (size_t j = 0; j < N; ++j) {
+      Uncore<false>(d[j], a[j], b[j], c[j], k + i - 2);
+      Uncore<false>(c[j], d[j], a[j], b[j], k + i - 4);
+      Uncore<false>(b[j], c[j], d[j], a[j], k + i - 6);
+      Uncore<false>(a[j], b[j], c[j], d[j], k + i - 8);
+    }
+  }
+  for (size_t i = 20; i > 4; i -= 8) {
+    for (size_t j = 0; j < N; ++j) {
+      Uncore<true>(d[j], a[j], b[j], c[j], k + i - 2);
+      Uncore<true>(c[j], d[j], a[j], b[j], k + i - 4);
+      Uncore<true>(b[j], c[j], d[j], a[j], k + i - 6);
+      Uncore<true>(a[j], b[j], c[j], d[j], k + i - 8);
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    for (size_t j = 0; j < N; ++j) {
+      UnmixForward(d[j], a[j], b[j], c[j]);
+      UnmixForward(c[j], d[j], a[j], b[j]);
+      b[j] -= c[j], UnmixForward(b[j], c[j], d[j], a[j]);
+      a[j] -= d[j], UnmixForward(a[j], b[j], c[j], d[j]);
+    }
+  }
+  for (size_t j = 0; j < N; ++j) {
+    StoreLe32(out + 16 * j, a[j] - k[0]), StoreLe32(out + 16 * j + 4, b[j] - k[1]);
+    StoreLe32(out + 16 * j + 8, c[j] - k[2]), StoreLe32(out + 16 * j + 12, d[j] - k[3]);
+  }
+}
+
 }  // namespace
 
 bool Mars::KnownAnswerTest() {
@@ -162,71 +254,15 @@ void Mars::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Mars::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint32_t* const k = k_.data();
-  for (; blocks != 0; --blocks, in += 16, out += 16) {
-    uint32_t a = LoadLe32(in) + k[0], b = LoadLe32(in + 4) + k[1];
-    uint32_t c = LoadLe32(in + 8) + k[2], d = LoadLe32(in + 12) + k[3];
-    for (int i = 0; i < 2; ++i) {
-      MixForward(a, b, c, d), a += d;
-      MixForward(b, c, d, a), b += c;
-      MixForward(c, d, a, b);
-      MixForward(d, a, b, c);
-    }
-    for (size_t i = 4; i < 20; i += 8) {
-      Core<true>(a, b, c, d, k + i);
-      Core<true>(b, c, d, a, k + i + 2);
-      Core<true>(c, d, a, b, k + i + 4);
-      Core<true>(d, a, b, c, k + i + 6);
-    }
-    for (size_t i = 20; i < 36; i += 8) {
-      Core<false>(a, b, c, d, k + i);
-      Core<false>(b, c, d, a, k + i + 2);
-      Core<false>(c, d, a, b, k + i + 4);
-      Core<false>(d, a, b, c, k + i + 6);
-    }
-    for (int i = 0; i < 2; ++i) {
-      MixBackward(a, b, c, d);
-      MixBackward(b, c, d, a);
-      c -= b, MixBackward(c, d, a, b);
-      d -= a, MixBackward(d, a, b, c);
-    }
-    StoreLe32(out, a - k[36]), StoreLe32(out + 4, b - k[37]);
-    StoreLe32(out + 8, c - k[38]), StoreLe32(out + 12, d - k[39]);
-  }
+  detail::RunLanes<4, 16>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    EncryptLanes<N>(k, i, o);
+  });
 }
 
 void Mars::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint32_t* const k = k_.data();
-  for (; blocks != 0; --blocks, in += 16, out += 16) {
-    uint32_t a = LoadLe32(in) + k[36], b = LoadLe32(in + 4) + k[37];
-    uint32_t c = LoadLe32(in + 8) + k[38], d = LoadLe32(in + 12) + k[39];
-    for (int i = 0; i < 2; ++i) {
-      UnmixBackward(d, a, b, c), d += a;
-      UnmixBackward(c, d, a, b), c += b;
-      UnmixBackward(b, c, d, a);
-      UnmixBackward(a, b, c, d);
-    }
-    for (size_t i = 36; i > 20; i -= 8) {
-      Uncore<false>(d, a, b, c, k + i - 2);
-      Uncore<false>(c, d, a, b, k + i - 4);
-      Uncore<false>(b, c, d, a, k + i - 6);
-      Uncore<false>(a, b, c, d, k + i - 8);
-    }
-    for (size_t i = 20; i > 4; i -= 8) {
-      Uncore<true>(d, a, b, c, k + i - 2);
-      Uncore<true>(c, d, a, b, k + i - 4);
-      Uncore<true>(b, c, d, a, k + i - 6);
-      Uncore<true>(a, b, c, d, k + i - 8);
-    }
-    for (int i = 0; i < 2; ++i) {
-      UnmixForward(d, a, b, c);
-      UnmixForward(c, d, a, b);
-      b -= c, UnmixForward(b, c, d, a);
-      a -= d, UnmixForward(a, b, c, d);
-    }
-    StoreLe32(out, a - k[0]), StoreLe32(out + 4, b - k[1]);
-    StoreLe32(out + 8, c - k[2]), StoreLe32(out + 12, d - k[3]);
-  }
+  detail::RunLanes<4, 16>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    DecryptLanes<N>(k, i, o);
+  });
 }
 
 }  // namespace varkesh

@@ -4,8 +4,11 @@
 #include "crypto/misty1.h"
 
 #include <cstring>
+#include <utility>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/misty1.h"
 
@@ -74,7 +77,7 @@ void Misty1::ExpandKey(const uint8_t* key, uint32_t key_bits) {
   }
 }
 
-uint32_t Misty1::FO(uint32_t x, int k) const {
+inline uint32_t Misty1::FO(uint32_t x, int k) const {
   const auto at = [k](int offset) { return static_cast<size_t>((k + offset) % 8); };
   uint32_t t0 = x >> 16;
   uint32_t t1 = x & 0xFFFF;
@@ -88,7 +91,7 @@ uint32_t Misty1::FO(uint32_t x, int k) const {
   return t1 << 16 | t0;
 }
 
-uint32_t Misty1::FL(uint32_t x, int k) const {
+inline uint32_t Misty1::FL(uint32_t x, int k) const {
   uint32_t d0 = x >> 16;
   uint32_t d1 = x & 0xFFFF;
   const auto half = static_cast<size_t>(k / 2);
@@ -102,7 +105,7 @@ uint32_t Misty1::FL(uint32_t x, int k) const {
   return d0 << 16 | d1;
 }
 
-uint32_t Misty1::FLInverse(uint32_t x, int k) const {
+inline uint32_t Misty1::FLInverse(uint32_t x, int k) const {
   uint32_t d0 = x >> 16;
   uint32_t d1 = x & 0xFFFF;
   const auto half = static_cast<size_t>(k / 2);
@@ -114,40 +117,65 @@ uint32_t Misty1::FLInverse(uint32_t x, int k) const {
     d1 ^= d0 & k_prime_[(half + 2) % 8];
   }
   return d0 << 16 | d1;
+}
+
+template <size_t N>
+inline void Misty1::EncryptLanes(const uint8_t* in, uint8_t* out) const {
+  uint32_t d0[N], d1[N];
+  for (size_t b = 0; b < N; ++b) {
+    d0[b] = detail::LoadBe32(in + 8 * b);
+    d1[b] = detail::LoadBe32(in + 8 * b + 4);
+  }
+  // Unrolled, so that every subkey index is a constant.
+  detail::Unroll(
+      [&](auto step) {
+        constexpr int i = 2 * static_cast<int>(step);
+        for (size_t b = 0; b < N; ++b) {
+          d0[b] = FL(d0[b], i);
+          d1[b] = FL(d1[b], i + 1);
+        }
+        for (size_t b = 0; b < N; ++b) d1[b] ^= FO(d0[b], i);
+        for (size_t b = 0; b < N; ++b) d0[b] ^= FO(d1[b], i + 1);
+      },
+      std::make_index_sequence<4>());
+  for (size_t b = 0; b < N; ++b) {
+    detail::StoreBe32(out + 8 * b, FL(d1[b], 9));
+    detail::StoreBe32(out + 8 * b + 4, FL(d0[b], 8));
+  }
+}
+
+template <size_t N>
+inline void Misty1::DecryptLanes(const uint8_t* in, uint8_t* out) const {
+  uint32_t d0[N], d1[N];
+  for (size_t b = 0; b < N; ++b) {
+    d1[b] = FLInverse(detail::LoadBe32(in + 8 * b), 9);
+    d0[b] = FLInverse(detail::LoadBe32(in + 8 * b + 4), 8);
+  }
+  detail::Unroll(
+      [&](auto step) {
+        constexpr int i = 6 - 2 * static_cast<int>(step);
+        for (size_t b = 0; b < N; ++b) d0[b] ^= FO(d1[b], i + 1);
+        for (size_t b = 0; b < N; ++b) d1[b] ^= FO(d0[b], i);
+        for (size_t b = 0; b < N; ++b) {
+          d1[b] = FLInverse(d1[b], i + 1);
+          d0[b] = FLInverse(d0[b], i);
+        }
+      },
+      std::make_index_sequence<4>());
+  for (size_t b = 0; b < N; ++b) {
+    detail::StoreBe32(out + 8 * b, d0[b]);
+    detail::StoreBe32(out + 8 * b + 4, d1[b]);
+  }
 }
 
 void Misty1::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t d0 = detail::LoadBe32(in);
-    uint32_t d1 = detail::LoadBe32(in + 4);
-    for (int i = 0; i < 8; i += 2) {
-      d0 = FL(d0, i);
-      d1 = FL(d1, i + 1);
-      d1 ^= FO(d0, i);
-      d0 ^= FO(d1, i + 1);
-    }
-    d0 = FL(d0, 8);
-    d1 = FL(d1, 9);
-    detail::StoreBe32(out, d1);
-    detail::StoreBe32(out + 4, d0);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks,
+                         [this]<size_t N>(const uint8_t* i, uint8_t* o) { EncryptLanes<N>(i, o); });
 }
 
 void Misty1::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t d1 = detail::LoadBe32(in);
-    uint32_t d0 = detail::LoadBe32(in + 4);
-    d0 = FLInverse(d0, 8);
-    d1 = FLInverse(d1, 9);
-    for (int i = 6; i >= 0; i -= 2) {
-      d0 ^= FO(d1, i + 1);
-      d1 ^= FO(d0, i);
-      d1 = FLInverse(d1, i + 1);
-      d0 = FLInverse(d0, i);
-    }
-    detail::StoreBe32(out, d0);
-    detail::StoreBe32(out + 4, d1);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks,
+                         [this]<size_t N>(const uint8_t* i, uint8_t* o) { DecryptLanes<N>(i, o); });
 }
 
 }  // namespace varkesh

@@ -26,6 +26,11 @@ class Misty1 final : public CipherImpl<Misty1, ids::kMisty1, BlockCipher64> {
   uint32_t FO(uint32_t x, int k) const;
   uint32_t FL(uint32_t x, int k) const;
   uint32_t FLInverse(uint32_t x, int k) const;
+  // N blocks side by side.
+  template <size_t N>
+  void EncryptLanes(const uint8_t* in, uint8_t* out) const;
+  template <size_t N>
+  void DecryptLanes(const uint8_t* in, uint8_t* out) const;
 
   // The key words K1..K8, the derived words K'1..K'8, and K'i cut into the two halves that
   // FI takes: its low 9 bits and its high 7 bits.

@@ -6,8 +6,11 @@
 #include "crypto/rc2.h"
 
 #include <cstring>
+#include <utility>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
+#include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/rc2.h"
 
@@ -23,6 +26,77 @@ inline uint16_t Rotl16(uint32_t v, int n) {
 inline uint16_t Rotr16(uint32_t v, int n) {
   v &= 0xFFFF;
   return static_cast<uint16_t>(v >> n | v << (16 - n));
+}
+
+inline void Load(const uint8_t* in, uint32_t& r0, uint32_t& r1, uint32_t& r2, uint32_t& r3) {
+  r0 = in[0] | in[1] << 8, r1 = in[2] | in[3] << 8;
+  r2 = in[4] | in[5] << 8, r3 = in[6] | in[7] << 8;
+}
+
+inline void Store(uint8_t* out, uint32_t r0, uint32_t r1, uint32_t r2, uint32_t r3) {
+  const uint32_t words[4] = {r0, r1, r2, r3};
+  for (int i = 0; i < 4; ++i) {
+    out[2 * i] = static_cast<uint8_t>(words[i]);
+    out[2 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
+  }
+}
+
+// N blocks side by side, as four 16-bit words each held in the low half of a 32-bit one.
+template <size_t N>
+inline void EncryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t r0[N], r1[N], r2[N], r3[N];
+  for (size_t b = 0; b < N; ++b) Load(in + 8 * b, r0[b], r1[b], r2[b], r3[b]);
+  // Unrolled, so that the mashing rounds need no test.
+  detail::Unroll(
+      [&](auto step) {
+        constexpr int round = static_cast<int>(step);
+        const uint16_t* j = k + 4 * round;
+        for (size_t b = 0; b < N; ++b) {
+          r0[b] = Rotl16(r0[b] + j[0] + (r3[b] & r2[b]) + (~r3[b] & r1[b]), 1);
+          r1[b] = Rotl16(r1[b] + j[1] + (r0[b] & r3[b]) + (~r0[b] & r2[b]), 2);
+          r2[b] = Rotl16(r2[b] + j[2] + (r1[b] & r0[b]) + (~r1[b] & r3[b]), 3);
+          r3[b] = Rotl16(r3[b] + j[3] + (r2[b] & r1[b]) + (~r2[b] & r0[b]), 5);
+        }
+        // Mashing after the fifth and the eleventh mixing round.
+        if constexpr (round == 4 || round == 10) {
+          for (size_t b = 0; b < N; ++b) {
+            r0[b] = (r0[b] + k[r3[b] & 63]) & 0xFFFF;
+            r1[b] = (r1[b] + k[r0[b] & 63]) & 0xFFFF;
+            r2[b] = (r2[b] + k[r1[b] & 63]) & 0xFFFF;
+            r3[b] = (r3[b] + k[r2[b] & 63]) & 0xFFFF;
+          }
+        }
+      },
+      std::make_index_sequence<16>());
+  for (size_t b = 0; b < N; ++b) Store(out + 8 * b, r0[b], r1[b], r2[b], r3[b]);
+}
+
+template <size_t N>
+inline void DecryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t r0[N], r1[N], r2[N], r3[N];
+  for (size_t b = 0; b < N; ++b) Load(in + 8 * b, r0[b], r1[b], r2[b], r3[b]);
+  detail::Unroll(
+      [&](auto step) {
+        constexpr int round = 15 - static_cast<int>(step);
+        const uint16_t* j = k + 4 * round;
+        for (size_t b = 0; b < N; ++b) {
+          r3[b] = (Rotr16(r3[b], 5) - j[3] - (r2[b] & r1[b]) - (~r2[b] & r0[b])) & 0xFFFF;
+          r2[b] = (Rotr16(r2[b], 3) - j[2] - (r1[b] & r0[b]) - (~r1[b] & r3[b])) & 0xFFFF;
+          r1[b] = (Rotr16(r1[b], 2) - j[1] - (r0[b] & r3[b]) - (~r0[b] & r2[b])) & 0xFFFF;
+          r0[b] = (Rotr16(r0[b], 1) - j[0] - (r3[b] & r2[b]) - (~r3[b] & r1[b])) & 0xFFFF;
+        }
+        // The mashing rounds came just before mixing rounds 5 and 11; undo them right after.
+        if constexpr (round == 5 || round == 11) {
+          for (size_t b = 0; b < N; ++b) {
+            r3[b] = (r3[b] - k[r2[b] & 63]) & 0xFFFF;
+            r2[b] = (r2[b] - k[r1[b] & 63]) & 0xFFFF;
+            r1[b] = (r1[b] - k[r0[b] & 63]) & 0xFFFF;
+            r0[b] = (r0[b] - k[r3[b] & 63]) & 0xFFFF;
+          }
+        }
+      },
+      std::make_index_sequence<16>());
+  for (size_t b = 0; b < N; ++b) Store(out + 8 * b, r0[b], r1[b], r2[b], r3[b]);
 }
 
 }  // namespace
@@ -53,57 +127,15 @@ void Rc2::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rc2::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint16_t* k = k_.data();
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t r0 = in[0] | in[1] << 8, r1 = in[2] | in[3] << 8;
-    uint32_t r2 = in[4] | in[5] << 8, r3 = in[6] | in[7] << 8;
-    for (int round = 0; round < 16; ++round) {
-      const uint16_t* j = k + 4 * round;
-      r0 = Rotl16(r0 + j[0] + (r3 & r2) + (~r3 & r1), 1);
-      r1 = Rotl16(r1 + j[1] + (r0 & r3) + (~r0 & r2), 2);
-      r2 = Rotl16(r2 + j[2] + (r1 & r0) + (~r1 & r3), 3);
-      r3 = Rotl16(r3 + j[3] + (r2 & r1) + (~r2 & r0), 5);
-      // Mashing after the fifth and the eleventh mixing round.
-      if (round == 4 || round == 10) {
-        r0 = (r0 + k[r3 & 63]) & 0xFFFF;
-        r1 = (r1 + k[r0 & 63]) & 0xFFFF;
-        r2 = (r2 + k[r1 & 63]) & 0xFFFF;
-        r3 = (r3 + k[r2 & 63]) & 0xFFFF;
-      }
-    }
-    const uint32_t words[4] = {r0, r1, r2, r3};
-    for (int i = 0; i < 4; ++i) {
-      out[2 * i] = static_cast<uint8_t>(words[i]);
-      out[2 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
-    }
-  }
+  detail::RunLanes<2, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    EncryptLanes<N>(k, i, o);
+  });
 }
 
 void Rc2::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint16_t* k = k_.data();
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t r0 = in[0] | in[1] << 8, r1 = in[2] | in[3] << 8;
-    uint32_t r2 = in[4] | in[5] << 8, r3 = in[6] | in[7] << 8;
-    for (int round = 15; round >= 0; --round) {
-      const uint16_t* j = k + 4 * round;
-      r3 = (Rotr16(r3, 5) - j[3] - (r2 & r1) - (~r2 & r0)) & 0xFFFF;
-      r2 = (Rotr16(r2, 3) - j[2] - (r1 & r0) - (~r1 & r3)) & 0xFFFF;
-      r1 = (Rotr16(r1, 2) - j[1] - (r0 & r3) - (~r0 & r2)) & 0xFFFF;
-      r0 = (Rotr16(r0, 1) - j[0] - (r3 & r2) - (~r3 & r1)) & 0xFFFF;
-      // The mashing rounds came just before mixing rounds 5 and 11; undo them right after.
-      if (round == 5 || round == 11) {
-        r3 = (r3 - k[r2 & 63]) & 0xFFFF;
-        r2 = (r2 - k[r1 & 63]) & 0xFFFF;
-        r1 = (r1 - k[r0 & 63]) & 0xFFFF;
-        r0 = (r0 - k[r3 & 63]) & 0xFFFF;
-      }
-    }
-    const uint32_t words[4] = {r0, r1, r2, r3};
-    for (int i = 0; i < 4; ++i) {
-      out[2 * i] = static_cast<uint8_t>(words[i]);
-      out[2 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
-    }
-  }
+  detail::RunLanes<2, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    DecryptLanes<N>(k, i, o);
+  });
 }
 
 }  // namespace varkesh

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
@@ -25,6 +26,29 @@ constexpr auto kInitialTable = [] {
   for (uint32_t i = 0; i < s.size(); ++i) s[i] = kP32 + i * kQ32;
   return s;
 }();
+
+constexpr int kRc5Rounds = 12;
+
+// N blocks side by side.
+template <size_t N, bool kDecrypt>
+inline void Rc5Blocks(const uint32_t* s, const uint8_t* in, uint8_t* out) {
+  uint32_t a[N], b[N];
+  for (size_t j = 0; j < N; ++j) a[j] = LoadLe32(in + 8 * j), b[j] = LoadLe32(in + 8 * j + 4);
+  if constexpr (kDecrypt) {
+    for (int i = kRc5Rounds; i >= 1; --i) {
+      for (size_t j = 0; j < N; ++j) b[j] = Rotr32(b[j] - s[2 * i + 1], a[j]) ^ a[j];
+      for (size_t j = 0; j < N; ++j) a[j] = Rotr32(a[j] - s[2 * i], b[j]) ^ b[j];
+    }
+    for (size_t j = 0; j < N; ++j) a[j] -= s[0], b[j] -= s[1];
+  } else {
+    for (size_t j = 0; j < N; ++j) a[j] += s[0], b[j] += s[1];
+    for (int i = 1; i <= kRc5Rounds; ++i) {
+      for (size_t j = 0; j < N; ++j) a[j] = Rotl32(a[j] ^ b[j], b[j]) + s[2 * i];
+      for (size_t j = 0; j < N; ++j) b[j] = Rotl32(b[j] ^ a[j], a[j]) + s[2 * i + 1];
+    }
+  }
+  for (size_t j = 0; j < N; ++j) StoreLe32(out + 8 * j, a[j]), StoreLe32(out + 8 * j + 4, b[j]);
+}
 
 }  // namespace
 
@@ -70,29 +94,15 @@ void Rc5::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rc5::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t a = LoadLe32(in) + s_[0];
-    uint32_t b = LoadLe32(in + 4) + s_[1];
-    for (int i = 1; i <= kRounds; ++i) {
-      a = Rotl32(a ^ b, b) + s_[2 * i];
-      b = Rotl32(b ^ a, a) + s_[2 * i + 1];
-    }
-    StoreLe32(out, a);
-    StoreLe32(out + 4, b);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    Rc5Blocks<N, false>(k, i, o);
+  });
 }
 
 void Rc5::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t a = LoadLe32(in);
-    uint32_t b = LoadLe32(in + 4);
-    for (int i = kRounds; i >= 1; --i) {
-      b = Rotr32(b - s_[2 * i + 1], a) ^ a;
-      a = Rotr32(a - s_[2 * i], b) ^ b;
-    }
-    StoreLe32(out, a - s_[0]);
-    StoreLe32(out + 4, b - s_[1]);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    Rc5Blocks<N, true>(k, i, o);
+  });
 }
 
 }  // namespace varkesh

@@ -33,9 +33,7 @@ class Rc5 final : public CipherImpl<Rc5, ids::kRc5, BlockCipher64> {
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
 
  private:
-  static constexpr int kRounds = 12;
-
-  std::array<uint32_t, 2 * kRounds + 2> s_;
+  std::array<uint32_t, 26> s_;  // 12 rounds
 };
 
 }  // namespace varkesh

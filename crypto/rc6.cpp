@@ -3,6 +3,7 @@
 #include "crypto/rc6.h"
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 #include "crypto/rc5.h"
 
@@ -16,6 +17,67 @@ using detail::Rotr32;
 using detail::StoreLe32;
 
 constexpr uint32_t Mix(uint32_t x) { return Rotl32(x * (2 * x + 1), 5); }
+
+constexpr int kRounds = 20;
+
+// N blocks side by side. Each round turns (A, B, C, D) into (B, C', D, A'); decryption undoes
+// it, finding the round's A in d and its C in b.
+template <size_t N>
+inline void EncryptLanes(const uint32_t* s, const uint8_t* in, uint8_t* out) {
+  uint32_t a[N], b[N], c[N], d[N];
+  for (size_t j = 0; j < N; ++j) {
+    a[j] = LoadLe32(in + 16 * j);
+    b[j] = LoadLe32(in + 16 * j + 4) + s[0];
+    c[j] = LoadLe32(in + 16 * j + 8);
+    d[j] = LoadLe32(in + 16 * j + 12) + s[1];
+  }
+  for (int i = 1; i <= kRounds; ++i) {
+    for (size_t j = 0; j < N; ++j) {
+      const uint32_t t = Mix(b[j]);
+      const uint32_t u = Mix(d[j]);
+      const uint32_t next_d = Rotl32(a[j] ^ t, u) + s[2 * i];
+      a[j] = b[j];
+      b[j] = Rotl32(c[j] ^ u, t) + s[2 * i + 1];
+      c[j] = d[j];
+      d[j] = next_d;
+    }
+  }
+  for (size_t j = 0; j < N; ++j) {
+    StoreLe32(out + 16 * j, a[j] + s[2 * kRounds + 2]);
+    StoreLe32(out + 16 * j + 4, b[j]);
+    StoreLe32(out + 16 * j + 8, c[j] + s[2 * kRounds + 3]);
+    StoreLe32(out + 16 * j + 12, d[j]);
+  }
+}
+
+template <size_t N>
+inline void DecryptLanes(const uint32_t* s, const uint8_t* in, uint8_t* out) {
+  uint32_t a[N], b[N], c[N], d[N];
+  for (size_t j = 0; j < N; ++j) {
+    a[j] = LoadLe32(in + 16 * j) - s[2 * kRounds + 2];
+    b[j] = LoadLe32(in + 16 * j + 4);
+    c[j] = LoadLe32(in + 16 * j + 8) - s[2 * kRounds + 3];
+    d[j] = LoadLe32(in + 16 * j + 12);
+  }
+  for (int i = kRounds; i >= 1; --i) {
+    for (size_t j = 0; j < N; ++j) {
+      const uint32_t t = Mix(a[j]);
+      const uint32_t u = Mix(c[j]);
+      const uint32_t prev_a = Rotr32(d[j] - s[2 * i], u) ^ t;
+      const uint32_t prev_c = Rotr32(b[j] - s[2 * i + 1], t) ^ u;
+      d[j] = c[j];
+      b[j] = a[j];
+      a[j] = prev_a;
+      c[j] = prev_c;
+    }
+  }
+  for (size_t j = 0; j < N; ++j) {
+    StoreLe32(out + 16 * j, a[j]);
+    StoreLe32(out + 16 * j + 4, b[j] - s[0]);
+    StoreLe32(out + 16 * j + 8, c[j]);
+    StoreLe32(out + 16 * j + 12, d[j] - s[1]);
+  }
+}
 
 }  // namespace
 
@@ -38,49 +100,15 @@ void Rc6::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rc6::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 16, out += 16) {
-    uint32_t a = LoadLe32(in);
-    uint32_t b = LoadLe32(in + 4) + s_[0];
-    uint32_t c = LoadLe32(in + 8);
-    uint32_t d = LoadLe32(in + 12) + s_[1];
-    for (int i = 1; i <= kRounds; ++i) {
-      const uint32_t t = Mix(b);
-      const uint32_t u = Mix(d);
-      const uint32_t next_d = Rotl32(a ^ t, u) + s_[2 * i];
-      a = b;
-      b = Rotl32(c ^ u, t) + s_[2 * i + 1];
-      c = d;
-      d = next_d;
-    }
-    StoreLe32(out, a + s_[2 * kRounds + 2]);
-    StoreLe32(out + 4, b);
-    StoreLe32(out + 8, c + s_[2 * kRounds + 3]);
-    StoreLe32(out + 12, d);
-  }
+  detail::RunLanes<4, 16>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    EncryptLanes<N>(k, i, o);
+  });
 }
 
 void Rc6::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks != 0; --blocks, in += 16, out += 16) {
-    uint32_t a = LoadLe32(in) - s_[2 * kRounds + 2];
-    uint32_t b = LoadLe32(in + 4);
-    uint32_t c = LoadLe32(in + 8) - s_[2 * kRounds + 3];
-    uint32_t d = LoadLe32(in + 12);
-    for (int i = kRounds; i >= 1; --i) {
-      // Undo the rotation of (A, B, C, D): the round's A is now in d, its C in b.
-      const uint32_t t = Mix(a);
-      const uint32_t u = Mix(c);
-      const uint32_t prev_a = Rotr32(d - s_[2 * i], u) ^ t;
-      const uint32_t prev_c = Rotr32(b - s_[2 * i + 1], t) ^ u;
-      d = c;
-      b = a;
-      a = prev_a;
-      c = prev_c;
-    }
-    StoreLe32(out, a);
-    StoreLe32(out + 4, b - s_[0]);
-    StoreLe32(out + 8, c);
-    StoreLe32(out + 12, d - s_[1]);
-  }
+  detail::RunLanes<4, 16>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    DecryptLanes<N>(k, i, o);
+  });
 }
 
 }  // namespace varkesh

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
@@ -22,6 +23,26 @@ constexpr uint32_t kFinalSum = kDelta * kCycles;  // 0xC6EF3720
 
 constexpr uint32_t F(uint32_t v, uint32_t sum, uint32_t ka, uint32_t kb) {
   return (v << 4) + (ka ^ v) + (sum ^ (v >> 5)) + kb;
+}
+
+// N blocks side by side; the sum is the same for all of them.
+template <size_t N, bool kDecrypt>
+inline void Blocks(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t x[N], y[N];
+  for (size_t b = 0; b < N; ++b) x[b] = LoadBe32(in + 8 * b), y[b] = LoadBe32(in + 8 * b + 4);
+  uint32_t sum = kDecrypt ? kFinalSum : 0;
+  for (int i = 0; i < kCycles; ++i) {
+    if constexpr (kDecrypt) {
+      for (size_t b = 0; b < N; ++b) y[b] -= F(x[b], sum, k[2], k[3]);
+      for (size_t b = 0; b < N; ++b) x[b] -= F(y[b], sum, k[0], k[1]);
+      sum -= kDelta;
+    } else {
+      sum += kDelta;
+      for (size_t b = 0; b < N; ++b) x[b] += F(y[b], sum, k[0], k[1]);
+      for (size_t b = 0; b < N; ++b) y[b] += F(x[b], sum, k[2], k[3]);
+    }
+  }
+  for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, x[b]), StoreBe32(out + 8 * b + 4, y[b]);
 }
 
 }  // namespace
@@ -55,31 +76,15 @@ void Tea::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Tea::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint32_t k0 = k_[0], k1 = k_[1], k2 = k_[2], k3 = k_[3];
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t x = LoadBe32(in), y = LoadBe32(in + 4), sum = 0;
-    for (int i = 0; i < kCycles; ++i) {
-      sum += kDelta;
-      x += F(y, sum, k0, k1);
-      y += F(x, sum, k2, k3);
-    }
-    StoreBe32(out, x);
-    StoreBe32(out + 4, y);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    Blocks<N, false>(k, i, o);
+  });
 }
 
 void Tea::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const uint32_t k0 = k_[0], k1 = k_[1], k2 = k_[2], k3 = k_[3];
-  for (; blocks != 0; --blocks, in += 8, out += 8) {
-    uint32_t x = LoadBe32(in), y = LoadBe32(in + 4), sum = kFinalSum;
-    for (int i = 0; i < kCycles; ++i) {
-      y -= F(x, sum, k2, k3);
-      x -= F(y, sum, k0, k1);
-      sum -= kDelta;
-    }
-    StoreBe32(out, x);
-    StoreBe32(out + 4, y);
-  }
+  detail::RunLanes<4, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
+    Blocks<N, true>(k, i, o);
+  });
 }
 
 }  // namespace varkesh
