@@ -47,6 +47,21 @@ class WipedBuffer {
 
 }  // namespace
 
+PassPhraseDigest::PassPhraseDigest(const HashClass& key_hash, std::string_view pass_phrase)
+    : bytes_(static_cast<size_t>(key_hash.hash_size) / 8), bits_(key_hash.hash_size) {
+  const std::unique_ptr<Hash> hasher = key_hash.create();
+  hasher->Init();
+  hasher->UpdateText(pass_phrase);
+  hasher->Final(bytes_.data());
+}
+
+PassPhraseDigest::~PassPhraseDigest() { detail::SecureWipe(bytes_.data(), bytes_.size(), 0xFF); }
+
+PassPhraseCipher::PassPhraseCipher(const CipherClass& cipher, const PassPhraseDigest& digest)
+    : cipher_(cipher.create()) {
+  cipher_->InitFromDigest(digest.bytes_.data(), digest.bits_);
+}
+
 PassPhraseCipher::PassPhraseCipher(const CipherClass& cipher,
                                    const HashClass& key_hash,
                                    std::string_view pass_phrase)

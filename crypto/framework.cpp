@@ -62,14 +62,22 @@ void Cipher::InitFromPassPhrase(std::string_view pass_phrase, const HashClass& h
       hasher->UpdateText(pass_phrase);
       hasher->Final(digest.data());
     }
-    const int32_t max_bits = MaxKeySize();
-    const int32_t key_bits = max_bits < digest_bits ? max_bits : digest_bits;
-    Init(digest.data(), static_cast<uint32_t>(key_bits));
+    InitFromDigest(digest.data(), digest_bits);
   } catch (...) {
     detail::SecureWipe(digest.data(), digest.size(), 0xFF);
     throw CipherError(std::string(kDigestAllocationFailed));
   }
   detail::SecureWipe(digest.data(), digest.size(), 0xFF);
+}
+
+void Cipher::InitFromDigest(const uint8_t* digest, int32_t digest_bits) {
+  const int32_t max_bits = MaxKeySize();
+  const int32_t key_bits = max_bits < digest_bits ? max_bits : digest_bits;
+  try {
+    Init(digest, static_cast<uint32_t>(key_bits));
+  } catch (...) {
+    throw CipherError(std::string(kDigestAllocationFailed));
+  }
 }
 
 std::string Cipher::EncryptText(std::string_view plain) {

@@ -229,4 +229,8 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+std::optional<char32_t> NextUtf8Character(std::string_view bytes, size_t& i) {
+  return NextCharacter(bytes, i);
+}
+
 }  // namespace varkesh::text

@@ -78,4 +78,8 @@ const CodePage& HostCodePage();
 // Strict UTF-8: no overlong forms, surrogates, values above U+10FFFF or cut sequences.
 bool IsValidUtf8(std::string_view bytes);
 
+// Decodes the strict UTF-8 sequence at `i` and advances past it; nullopt, with `i` unchanged,
+// when the bytes there are not one.
+std::optional<char32_t> NextUtf8Character(std::string_view bytes, size_t& i);
+
 }  // namespace varkesh::text

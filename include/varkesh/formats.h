@@ -11,11 +11,28 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "varkesh/export.h"
 #include "varkesh/framework.h"
 
 namespace varkesh {
+
+// The digest of a pass phrase under a key hash: the key material of every cipher keyed from
+// that pass phrase and hash. Keying many ciphers from one pass phrase hashes it once this way.
+// Wiped (0xFF) when it goes.
+class VARKESH_API PassPhraseDigest {
+ public:
+  PassPhraseDigest(const HashClass& key_hash, std::string_view pass_phrase);
+  ~PassPhraseDigest();
+  PassPhraseDigest(const PassPhraseDigest&) = delete;
+  PassPhraseDigest& operator=(const PassPhraseDigest&) = delete;
+
+ private:
+  friend class PassPhraseCipher;
+  std::vector<uint8_t> bytes_;
+  int32_t bits_;
+};
 
 // A cipher keyed from a pass phrase the way the plug-in keys it: the key is the digest of the
 // pass phrase (all of its bytes, no terminator) under the key hash, cut to the cipher's maximum
@@ -32,6 +49,8 @@ class VARKESH_API PassPhraseCipher {
   // By the indices of the cipher actions (cipher 0-18, key hash 0-9); others throw Error
   // "Invalid cipher index: <n>" or "Invalid key hash index: <n>".
   PassPhraseCipher(int cipher_index, int key_hash_index, std::string_view pass_phrase);
+  // The same key as from the pass phrase and key hash that made the digest.
+  PassPhraseCipher(const CipherClass& cipher, const PassPhraseDigest& digest);
   ~PassPhraseCipher();
   PassPhraseCipher(const PassPhraseCipher&) = delete;
   PassPhraseCipher& operator=(const PassPhraseCipher&) = delete;

@@ -202,6 +202,11 @@ class VARKESH_API Cipher {
   // failure becomes CipherError "Unable to allocate sufficient memory for hash digest".
   void InitFromPassPhrase(std::string_view pass_phrase, const HashClass& hash);
 
+  // The second half of InitFromPassPhrase: keys the cipher from a pass phrase's digest of
+  // `digest_bits` bits, cut to MaxKeySize, with the same error. Keying many ciphers from one
+  // pass phrase hashes it once this way.
+  void InitFromDigest(const uint8_t* digest, int32_t digest_bits);
+
   virtual void Wipe() { initialized_ = false; }
 
   virtual void Reset() {}
