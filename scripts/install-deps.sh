@@ -9,6 +9,8 @@ packages=(
   libssl-dev openssl libcrypto++-dev libbotan-2-dev
   # benchmark peers
   libgcrypt20-dev nettle-dev libtomcrypt-dev
+  # the fuzz targets: clang with libFuzzer and the sanitizers' runtimes, and the symbolizer
+  clang libclang-rt-14-dev llvm-14
   # the Windows plug-in: cross compiler, and Wine to run its tests
   g++-mingw-w64-i686 wine wine32:i386 fonts-wine
 )

@@ -2,7 +2,8 @@
 # The whole test suite: installs what is missing, then builds and tests, warnings as errors:
 # the release and the AddressSanitizer+UndefinedBehaviorSanitizer configurations on Linux, and
 # the 32-bit Windows build (the plug-in as authors install it) under Wine, in a fresh prefix,
-# including its interoperability with the Linux tool.
+# including its interoperability with the Linux tool; then each fuzz target for a short while
+# (clang, ASan+UBSan; scripts/fuzz.sh runs them longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,6 @@ cmake --build --preset mingw-i686 -j "$jobs"
 ctest --preset mingw-i686 -j "$jobs"
 cmake --build --preset mingw-i686 --target package
 WINEPREFIX="$PWD/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null || true
+
+echo "== fuzz"
+scripts/fuzz.sh 30
