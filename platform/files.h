@@ -40,7 +40,9 @@ class FileError : public std::runtime_error {
 // The system's message for an error number (errno, or GetLastError on Windows).
 std::string SystemMessage(unsigned long code);
 
-// True when the path names an existing file; a directory does not count.
+// True when the path names an existing file; a directory does not count. False when nothing is
+// there; a name the system cannot look up at all (too long, a folder on the way that may not be
+// searched, a loop of links) is a FileError "Cannot open file ...", not a missing file.
 bool IsExistingFile(const std::string& path);
 
 std::string FullPath(const std::string& path);

@@ -111,7 +111,12 @@ std::string SystemMessage(unsigned long code) { return Reason(static_cast<int>(c
 bool IsExistingFile(const std::string& path) {
   struct stat info {};
 
-  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR)
+      return false;
+    throw FileError(FileAction::kOpen, path, Reason(errno));
+  }
+  return !S_ISDIR(info.st_mode);
 }
 
 std::string FullPath(const std::string& path) {

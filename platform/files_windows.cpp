@@ -99,7 +99,15 @@ std::string SystemMessage(unsigned long code) {
 
 bool IsExistingFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME) {
+      return false;
+    }
+    throw FileError(FileAction::kOpen, path, SystemMessage(error));
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string FullPath(const std::string& path) { return Narrow(FullWidePath(Wide(path))); }
