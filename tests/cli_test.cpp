@@ -175,6 +175,24 @@ TEST_F(Cli, FileErrorsLeaveNoOutputBehind) {
   EXPECT_EQ(no_env.err, "varkesh: Environment variable not set: UNSET_VARIABLE\n");
 }
 
+// Texts from standard input; Base64 broken over lines, as mail and terminals break it.
+TEST_F(Cli, TextsFromStandardInput) {
+  EXPECT_EQ(Run({"hash", "-a", "md5", "--text", "-"}, "abc").out,
+            "900150983CD24FB0D6963F7D28E17F72\n");
+  const std::string plain = "A text long enough that its Base64 is broken over several lines";
+  const Result enc = Run({"encrypt", "--passphrase-env", "VARKESH_PASS", "--text", plain});
+  ASSERT_EQ(enc.status, 0) << enc.err;
+  std::string wrapped;
+  for (size_t i = 0; i < enc.out.size(); ++i) {
+    wrapped += enc.out[i];
+    if (i % 20 == 19)
+      wrapped += i % 40 == 19 ? "\r\n" : " \t\n ";
+  }
+  const Result dec = Run({"decrypt", "--passphrase-env", "VARKESH_PASS", "--text", "-"}, wrapped);
+  EXPECT_EQ(dec.status, 0) << dec.err;
+  EXPECT_EQ(dec.out, plain);
+}
+
 TEST_F(Cli, PassPhraseFromAFileTakesItsFirstLine) {
   WriteFile(dir_ / "pass", "secret\r\nignored\n");
   const Result from_file = Run({"encrypt", "--passphrase-file", "pass", "--text", "same bytes"});
