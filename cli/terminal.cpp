@@ -102,8 +102,14 @@ platform::SecretText ReadHiddenLine(const char* prompt) {
     }
     if (unit == L'\r' || unit == L'\n')
       break;
-    if (units.size() == units.capacity())
-      break;  // longer than any pass phrase; the rest is not read
+    if (units.size() == units.capacity()) {
+      // Grown by hand, so that no copy of what was typed is left in memory given back.
+      std::wstring larger;
+      larger.reserve(2 * units.capacity());
+      larger.assign(units);
+      platform::Wipe(units.data(), units.capacity() * sizeof(wchar_t));
+      units.swap(larger);
+    }
     units.push_back(unit);
   }
   RestoreTerminal();

@@ -120,8 +120,8 @@ class Prompt(Scratch):
             out, err = process.communicate(timeout=TIMEOUT)
         self.assertEqual(process.returncode, 0, err)
         self.assertEqual(out, plain)
-        # Nothing typed is echoed.
-        shown += os.read(master, 1024)
+        # Nothing typed is echoed (the line end is the tool's own).
+        shown += self.expect(master, b'\n')
         self.assertNotIn(PASS.encode(), shown)
 
     def test_encrypting_asks_twice(self):
@@ -244,6 +244,27 @@ class Outputs(Scratch):
             os.close(write_end)
             self.assertEqual(r.returncode, 0, r.stderr)
             self.assertEqual(pipe.read(), self.cipher)
+        self.assertEqual(self.temporaries(), [])
+
+    def test_two_runs_on_one_output(self):
+        runs = []
+        for phrase in ('first', 'second'):
+            read_end, write_end = os.pipe()
+            runs.append((self.start('encrypt', '--passphrase-fd', str(read_end), 'plain', 'out',
+                                    pass_fds=(read_end,)), write_end, phrase))
+            os.close(read_end)
+        # Each has its own temporary file before either goes on.
+        wait_for(lambda: len(self.temporaries()) == 2, 'two temporary files')
+        for process, write_end, phrase in runs:
+            os.write(write_end, phrase.encode() + b'\n')
+            os.close(write_end)
+        for process, _, _ in runs:
+            _, err = process.communicate(timeout=TIMEOUT)
+            self.assertEqual(process.returncode, 0, err)
+        self.env['FIRST'], self.env['SECOND'] = 'first', 'second'
+        backs = [self.tool('decrypt', '--passphrase-env', name, 'out').stdout
+                 for name in ('FIRST', 'SECOND')]
+        self.assertEqual(sum(back == self.plain for back in backs), 1)
         self.assertEqual(self.temporaries(), [])
 
     def test_character_device_stays_a_device(self):

@@ -21,6 +21,10 @@ if(VARKESH_NATIVE_CLI)
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/interop.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
                    ${PROJECT_BINARY_DIR}/wineprefix $<TARGET_FILE:varkesh-host>
                    $<TARGET_FILE:varkesh_plugin> ${VARKESH_NATIVE_CLI})
+  # varkesh.exe gives the Linux tool's bytes through pipes, and takes any file name.
+  add_test(NAME cli_with_linux
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/cli_wine.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
+                   ${PROJECT_BINARY_DIR}/wineprefix $<TARGET_FILE:varkesh> ${VARKESH_NATIVE_CLI})
 endif()
 
 # The version resources and the install note of the package.
