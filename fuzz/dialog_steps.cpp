@@ -1,7 +1,7 @@
 // The host stand-in's dialog steps, as a test script or a user of varkesh-host writes them:
 // any text either parses or is refused with std::invalid_argument. What parses holds no
-// separator, names its control without surrounding blanks, and gives the same steps once
-// written out again.
+// separator, names its control without surrounding blanks or line ends, and gives the same
+// steps once written out again.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string again;
   for (const DialogStep& step : steps) {
     FUZZ_CHECK(Clean(step.target) && Clean(step.value));
-    FUZZ_CHECK(step.target.empty() || (step.target.front() != ' ' && step.target.back() != ' '));
+    FUZZ_CHECK(step.target.empty() || (step.target.find_first_of(" \r") != 0 &&
+                                       step.target.find_last_of(" \r") != step.target.size() - 1));
     const bool named =
         step.kind != DialogStep::Kind::kClose && step.kind != DialogStep::Kind::kState &&
         step.kind != DialogStep::Kind::kSet && step.kind != DialogStep::Kind::kSelect;
@@ -60,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<DialogStep> reread = varkesh::host::ParseSteps(again);
   FUZZ_CHECK(reread.size() == steps.size());
   for (size_t i = 0; i < steps.size(); ++i) {
-    FUZZ_CHECK(reread[i].kind == steps[i].kind);
+    FUZZ_CHECK(reread[i].kind == steps[i].kind && reread[i].target == steps[i].target &&
+               reread[i].value == steps[i].value);
   }
   return 0;
 }

@@ -20,11 +20,13 @@ namespace varkesh::host {
 
 namespace {
 
+// Blanks, and the carriage returns of scripts written with Windows line ends.
 std::string Trim(const std::string& s) {
-  const size_t first = s.find_first_not_of(' ');
+  constexpr const char* kBlank = " \r";
+  const size_t first = s.find_first_not_of(kBlank);
   if (first == std::string::npos)
     return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+  return s.substr(first, s.find_last_not_of(kBlank) - first + 1);
 }
 
 DialogStep ParseStep(const std::string& text) {
@@ -79,8 +81,6 @@ std::vector<DialogStep> ParseSteps(const std::string& script) {
   std::stringstream in(text);
   std::string part;
   while (std::getline(in, part, ';')) {
-    if (!part.empty() && part.back() == '\r')
-      part.pop_back();
     part = Trim(part);
     if (!part.empty())
       steps.push_back(ParseStep(part));
