@@ -31,31 +31,40 @@ std::string WithoutWhitespace(const std::string& text) {
   return kept;
 }
 
+// The pass phrase as the host would hold it: in its code page.
+SecretText PassPhrase(const CipherOptions& options, const text::CodePage& page, bool from_stdin) {
+  const SecretText phrase = ReadPassPhrase(options, from_stdin);
+  return SecretText(InCodePage(page, phrase.value(), "The pass phrase"));
+}
+
 void Write(OutputFile& out, const std::string& bytes) {
   out.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 int CipherText(const CipherOptions& options) {
-  const CipherClass& cipher_class = CipherByName(options.cipher);
-  const HashClass& key_hash = HashByName(options.key_hash);
+  const CipherClass& cipher_class = CipherOption(options.cipher);
+  const HashClass& key_hash = KeyHashOption(options.key_hash);
+  const text::CodePage& page = CodePageOption(options.code_page);
   const bool from_stdin = options.text == "-";
   SecretText text = from_stdin ? ReadStandardInput() : SecretText(options.text);
+  if (options.encrypt)
+    text = SecretText(InCodePage(page, text.value(), "The text"));
   OutputFile out = OutputFile::StandardOutput();
-  const SecretText phrase = ReadPassPhrase(options, from_stdin);
-  PassPhraseCipher cipher(cipher_class, key_hash, phrase.value());
+  PassPhraseCipher cipher(cipher_class, key_hash, PassPhrase(options, page, from_stdin).value());
   if (options.encrypt) {
     Write(out, cipher.EncryptString(text.value()) + "\n");
   } else {
     const SecretText plain(cipher.DecryptString(WithoutWhitespace(text.value())));
-    Write(out, plain.value());
+    Write(out, SecretText(page.ToUtf8(plain.value())).value());
   }
   out.Commit();
   return 0;
 }
 
 int CipherFile(const CipherOptions& options) {
-  const CipherClass& cipher_class = CipherByName(options.cipher);
-  const HashClass& key_hash = HashByName(options.key_hash);
+  const CipherClass& cipher_class = CipherOption(options.cipher);
+  const HashClass& key_hash = KeyHashOption(options.key_hash);
+  const text::CodePage& page = CodePageOption(options.code_page);
   const bool from_stdin = options.input.empty() || options.input == "-";
   const bool to_stdout = options.output.empty() || options.output == "-";
   // Input and output first: a mistake there is reported before the pass phrase is asked for
@@ -69,8 +78,7 @@ int CipherFile(const CipherOptions& options) {
         "Encrypted data is not written to a terminal; name an output file or redirect the "
         "output");
   }
-  const SecretText phrase = ReadPassPhrase(options, from_stdin);
-  PassPhraseCipher cipher(cipher_class, key_hash, phrase.value());
+  PassPhraseCipher cipher(cipher_class, key_hash, PassPhrase(options, page, from_stdin).value());
   SourceStream reader(in);
   DestinationStream writer(out);
   ProgressReader progress(reader, in.Size().value_or(0),

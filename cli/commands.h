@@ -4,8 +4,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "text/code_page.h"
 #include "varkesh/framework.h"
 
 namespace varkesh::cli {
@@ -16,18 +18,27 @@ class UsageError : public Error {
   using Error::Error;
 };
 
+// The code page in which the plug-in's host keeps pass phrases and texts; ours arrive as UTF-8
+// and are converted to it (and decrypted texts back), so that both give the same bytes.
+inline constexpr const char* kDefaultCodePage = "1251";
+
 struct HashOptions {
   std::string algorithm = "sha256";
+  std::string code_page = kDefaultCodePage;
   std::string text;  // hashed instead of files when has_text; "-" reads standard input
   bool has_text = false;
   std::vector<std::string> files;  // "-" is standard input; none means standard input
   unsigned jobs = 0;               // files hashed at once; 0: one per processor
+  std::string check;               // a sum file to check, when has_check; "-" is standard input
+  bool has_check = false;
+  bool quiet = false, status = false, ignore_missing = false, strict = false;  // of the check
 };
 
 struct CipherOptions {
   bool encrypt = true;
   std::string cipher = "0";
   std::string key_hash = "0";
+  std::string code_page = kDefaultCodePage;
   std::string passphrase_env;
   std::string passphrase_file;  // "-": standard input, when the data does not come from there
   std::optional<int> passphrase_fd;
@@ -44,5 +55,17 @@ int RunSelfTest();
 int RunAlgorithms();
 
 void ReportError(const std::string& message);
+
+// What the options name; an unknown name or an index out of range is a UsageError. A hash
+// given by number means the hashing actions' index (0 MD5, 1 RIPEMD-160, 2 SHA-256), as in
+// the plug-in; a key hash by number, the cipher actions' key-hash index.
+const text::CodePage& CodePageOption(const std::string& name);
+const HashClass& HashOption(const std::string& name_or_index);
+const HashClass& KeyHashOption(const std::string& name_or_index);
+const CipherClass& CipherOption(const std::string& name_or_index);
+
+// `utf8` in `page`. Invalid UTF-8 and characters the page lacks are errors that begin with
+// `what` ("The pass phrase") and name the character.
+std::string InCodePage(const text::CodePage& page, std::string_view utf8, std::string_view what);
 
 }  // namespace varkesh::cli

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/process.h"
+#include "cli/usage.h"
 #include "varkesh/framework.h"
 #include "varkesh/version.h"
 
@@ -15,7 +16,8 @@ int main(int argc, char** argv) {
   for (std::string& argument : arguments) argument_pointers.push_back(argument.data());
   argc = static_cast<int>(arguments.size());
   argv = argument_pointers.data();
-  CLI::App app{"varkesh: encrypt, decrypt and hash texts and files in the Varkesh formats"};
+  CLI::App app{"Encrypt, decrypt and hash texts and files in the Varkesh formats.", "varkesh"};
+  TidyHelp(app);
   app.set_version_flag("--version", std::string("varkesh ") + varkesh::Version());
   app.require_subcommand(1);
 
@@ -23,14 +25,49 @@ int main(int argc, char** argv) {
   CLI::App* hash_cmd = app.add_subcommand("hash", "Print the hash sum of a text or of files");
   hash_cmd
       ->add_option("-a,--algorithm", hash.algorithm,
-                   "Hash by name: haval md4 md5 rmd128 rmd160 sha1 sha256 sha384 sha512 tiger")
+                   "Hash by the hashing actions' index (0 MD5, 1 RIPEMD-160, 2 SHA-256) or "
+                   "name: haval md4 md5 rmd128 rmd160 sha1 sha256 sha384 sha512 tiger")
+      ->type_name("HASH")
       ->capture_default_str();
-  CLI::Option* text_opt = hash_cmd->add_option("--text", hash.text, "Hash this text");
+  const auto add_code_page = [](CLI::App* cmd, std::string& code_page) {
+    cmd->add_option("--code-page", code_page,
+                    "Code page of the pass phrase and texts, by number or name: 1251 (the "
+                    "host's), 1252, 866, koi8-r, ...; utf-8 or raw keeps the bytes. "
+                    "VARKESH_CODE_PAGE sets the default")
+        ->type_name("CP")
+        ->envname("VARKESH_CODE_PAGE")
+        ->capture_default_str();
+  };
+  add_code_page(hash_cmd, hash.code_page);
+  CLI::Option* text_opt =
+      hash_cmd->add_option("--text", hash.text, "Hash this text; - reads standard input")
+          ->type_name("TEXT");
+  CLI::Option* check_opt =
+      hash_cmd
+          ->add_option("-c,--check", hash.check,
+                       "Read sums from this file (as md5sum and sha256sum write them) and check "
+                       "them; - is standard input")
+          ->type_name("SUMS")
+          ->excludes(text_opt);
   hash_cmd->add_option("files", hash.files, "Files to hash; - is standard input")
-      ->excludes(text_opt);
-  hash_cmd->add_option("-j,--jobs", hash.jobs,
-                       "Files hashed at once (default: one per processor); the output keeps "
-                       "the order of the files");
+      ->type_name("FILE")
+      ->excludes(text_opt)
+      ->excludes(check_opt);
+  hash_cmd->add_flag("--quiet", hash.quiet, "With --check: no line for a file that matches")
+      ->needs(check_opt);
+  hash_cmd->add_flag("--status", hash.status, "With --check: no output, only the exit status")
+      ->needs(check_opt);
+  hash_cmd
+      ->add_flag("--ignore-missing", hash.ignore_missing,
+                 "With --check: skip the files that do not exist")
+      ->needs(check_opt);
+  hash_cmd->add_flag("--strict", hash.strict, "With --check: fail on a line that is not a sum")
+      ->needs(check_opt);
+  hash_cmd
+      ->add_option("-j,--jobs", hash.jobs,
+                   "Files hashed at once (default: one per processor); the output keeps "
+                   "the order of the files")
+      ->type_name("N");
 
   CipherOptions encrypt, decrypt;
   decrypt.encrypt = false;
@@ -40,33 +77,43 @@ int main(int argc, char** argv) {
     cmd->add_option("-c,--cipher", o.cipher,
                     "Cipher by index (0-18) or name: blowfish cast128 cast256 des 3des ice "
                     "thinice ice2 idea mars misty1 rc2 rc4 rc5 rc6 rijndael serpent tea twofish")
+        ->type_name("CIPHER")
         ->capture_default_str();
     cmd->add_option("-k,--key-hash", o.key_hash,
                     "Hash that turns the pass phrase into the key, by index (0-9) or name: haval "
                     "md4 md5 rmd128 rmd160 sha1 sha256 sha384 sha512 tiger")
+        ->type_name("HASH")
         ->capture_default_str();
     CLI::Option* env = cmd->add_option("--passphrase-env", o.passphrase_env,
-                                       "Take the pass phrase from this environment variable");
+                                       "Take the pass phrase from this environment variable")
+                           ->type_name("VAR");
     CLI::Option* file = cmd->add_option("--passphrase-file", o.passphrase_file,
                                         "Take the pass phrase from the first line of this file "
                                         "(-: standard input, when the data comes from elsewhere)")
+                            ->type_name("FILE")
                             ->excludes(env);
     cmd->add_option("--passphrase-fd", o.passphrase_fd,
                     "Take the pass phrase from the first line read from this descriptor")
+        ->type_name("FD")
         ->excludes(env)
         ->excludes(file);
     cmd->add_flag("--empty-passphrase", o.empty_passphrase, "Accept an empty pass phrase");
+    add_code_page(cmd, o.code_page);
     CLI::Option* text =
         cmd->add_option("--text", o.text,
-                        "Work on this text in the string format (Base64); - reads standard input");
+                        "Work on this text in the string format (Base64); - reads standard input")
+            ->type_name("TEXT");
     cmd->add_option("input", o.input, "Input file in the file format; - or nothing: standard input")
+        ->type_name("FILE")
         ->excludes(text);
     cmd->add_option("output", o.output, "Output file; - or nothing: standard output")
+        ->type_name("FILE")
         ->excludes(text);
     cmd->footer(
-        "Without a pass phrase option, the pass phrase is asked for on the terminal without "
-        "echo.\nThe formats carry no check value: a wrong pass phrase, cipher or key hash gives "
-        "other bytes, not an error.");
+        "Without a pass phrase option, the pass phrase is asked for on the terminal\n"
+        "without echo. The pass phrase and texts are converted from UTF-8 to the code\n"
+        "page; file contents are bytes and stay as they are. The formats carry no check\n"
+        "value: a wrong pass phrase, cipher or key hash gives other bytes, not an error.");
     text_options.push_back(text);
     return cmd;
   };
@@ -76,8 +123,10 @@ int main(int argc, char** argv) {
   app.add_subcommand("selftest", "Run the known-answer test of every hash and cipher");
   app.add_subcommand("algorithms", "List the hashes and ciphers with their indices and sizes");
 
-  CLI11_PARSE(app, argc, argv);
+  if (const std::optional<int> status = ParseArguments(app, argc, argv))
+    return *status;
   hash.has_text = text_opt->count() != 0;
+  hash.has_check = check_opt->count() != 0;
   encrypt.has_text = text_options[0]->count() != 0;
   decrypt.has_text = text_options[1]->count() != 0;
 
@@ -94,8 +143,7 @@ int main(int argc, char** argv) {
     if (app.got_subcommand("algorithms"))
       status = RunAlgorithms();
   } catch (const UsageError& e) {
-    ReportError(e.what());
-    status = 2;
+    status = ReportUsageError("varkesh", e.what());
   } catch (const std::exception& e) {
     ReportError(e.what());
     status = 1;

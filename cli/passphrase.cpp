@@ -1,8 +1,11 @@
 #include "cli/passphrase.h"
 
-#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "cli/terminal.h"
+#include "platform/arguments.h"
 #include "platform/files.h"
 
 namespace varkesh::cli {
@@ -26,10 +29,10 @@ SecretText FirstLine(InputFile& in) {
 
 SecretText FromSource(const CipherOptions& options, bool data_on_stdin) {
   if (!options.passphrase_env.empty()) {
-    const char* value = std::getenv(options.passphrase_env.c_str());
-    if (value == nullptr)
+    std::optional<std::string> value = platform::EnvironmentVariable(options.passphrase_env);
+    if (!value)
       throw Error("Environment variable not set: " + options.passphrase_env);
-    return SecretText(value);
+    return SecretText(std::move(*value));
   }
   if (!options.passphrase_file.empty() || options.passphrase_fd) {
     const bool from_stdin = options.passphrase_file == "-" || options.passphrase_fd == 0;

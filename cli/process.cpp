@@ -85,6 +85,10 @@ std::vector<std::string> PrepareProcess(int argc, char** argv) {
 
 platform::SecretText ReadStandardInput() {
   platform::InputFile in = platform::InputFile::StandardInput();
+  return ReadAll(in);
+}
+
+platform::SecretText ReadAll(platform::InputFile& in) {
   platform::SecretText all;
   all.value().reserve(64 * 1024);
   char buffer[16 * 1024];

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/wipe.h"
 
 namespace varkesh::cli {
@@ -13,8 +14,9 @@ namespace varkesh::cli {
 // wide characters and file names handled as UTF-8.
 std::vector<std::string> PrepareProcess(int argc, char** argv);
 
-// Everything standard input holds, to its end.
+// Everything standard input, or another input, holds, to its end.
 platform::SecretText ReadStandardInput();
+platform::SecretText ReadAll(platform::InputFile& in);
 
 // True once a write to standard output failed.
 bool StandardOutputFailed();

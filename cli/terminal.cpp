@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "cli/commands.h"
+#include "cli/progress.h"
 
 #ifdef _WIN32
 #  include <io.h>
@@ -13,6 +14,7 @@
 #  include "platform/win32.h"
 #else
 #  include <fcntl.h>
+#  include <sys/ioctl.h>
 #  include <termios.h>
 #  include <unistd.h>
 
@@ -28,6 +30,20 @@ constexpr uint64_t kProgressThreshold = uint64_t{4} << 20;
 constexpr const char* kNoTerminal =
     "No terminal to ask for the pass phrase on; give it with --passphrase-env, "
     "--passphrase-file or --passphrase-fd";
+
+// The width of the terminal on standard error, for the progress bar.
+size_t StderrColumns() {
+#ifdef _WIN32
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+    return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+#else
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col != 0)
+    return size.ws_col;
+#endif
+  return 80;
+}
 
 bool StderrIsTerminal() {
 #ifdef _WIN32
@@ -250,7 +266,8 @@ ProgressReader::ProgressReader(ByteReader& source, uint64_t size, std::string la
     : source_(source),
       size_(size),
       label_(std::move(label)),
-      active_(size >= kProgressThreshold && StderrIsTerminal()) {}
+      active_(size >= kProgressThreshold && StderrIsTerminal()),
+      start_(std::chrono::steady_clock::now()) {}
 
 size_t ProgressReader::Read(uint8_t* buffer, size_t count) {
   const size_t got = source_.Read(buffer, count);
@@ -266,13 +283,13 @@ size_t ProgressReader::Read(uint8_t* buffer, size_t count) {
 }
 
 void ProgressReader::Draw() {
-  constexpr int kWidth = 40;
-  const double fraction =
-      size_ == 0 ? 1.0 : static_cast<double>(done_) / static_cast<double>(size_);
-  const int filled = static_cast<int>(fraction * kWidth);
-  std::fprintf(stderr, "\r%s [%-*s] %3d%%", label_.c_str(), kWidth,
-               std::string(static_cast<size_t>(filled), '#').c_str(),
-               static_cast<int>(fraction * 100));
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
+  std::string line = ProgressLine(label_, done_, size_, elapsed.count(), StderrColumns());
+  const size_t length = line.size();
+  if (length < drawn_)
+    line.append(drawn_ - length, ' ');  // over what a longer line left
+  drawn_ = length;
+  std::fprintf(stderr, "\r%s", line.c_str());
   std::fflush(stderr);
 }
 

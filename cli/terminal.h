@@ -18,7 +18,7 @@ platform::SecretText PromptHidden(const char* prompt);
 void RestoreTerminal() noexcept;
 
 // Passes reads through and, when standard error is a terminal and the size is above a few MiB,
-// draws a progress bar there.
+// draws a progress bar there (fitted to its width, with the rate and the time left).
 class ProgressReader final : public ByteReader {
  public:
   ProgressReader(ByteReader& source, uint64_t size, std::string label);
@@ -33,7 +33,9 @@ class ProgressReader final : public ByteReader {
   uint64_t done_ = 0;
   std::string label_;
   bool active_;
+  std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_draw_{};
+  size_t drawn_ = 0;  // the length of the line on the terminal
 };
 
 }  // namespace varkesh::cli

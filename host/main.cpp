@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "cli/usage.h"
 #include "host/host.h"
 #include "hostlink/host_text.h"
 #include "platform/arguments.h"
@@ -112,7 +113,9 @@ int main(int argc, char** argv) {
   utf8_argv.push_back(nullptr);
   argc = static_cast<int>(utf8.size());
   argv = utf8_argv.data();
-  CLI::App app{"varkesh-host: a stand-in for the host application that loads the Varkesh plug-in"};
+  CLI::App app{"A stand-in for the host application that loads the Varkesh plug-in.",
+               "varkesh-host"};
+  varkesh::cli::TidyHelp(app);
   app.require_subcommand(1);
   std::string plugin = DefaultPluginPath();
   app.add_option("--plugin", plugin, "The plug-in to load")->capture_default_str();
@@ -152,7 +155,8 @@ int main(int argc, char** argv) {
   CLI::App* about = app.add_subcommand("about", "Open the About box");
   add_dialog_options(about);
 
-  CLI11_PARSE(app, argc, argv);
+  if (const std::optional<int> status = varkesh::cli::ParseArguments(app, argc, argv))
+    return *status;
   try {
     Host host(plugin);
     if (app.got_subcommand("info"))
@@ -183,6 +187,6 @@ int main(int argc, char** argv) {
     return Exec(host, action, parameters, no_register);
   } catch (const std::exception& e) {
     std::cerr << "varkesh-host: " << e.what() << "\n";
-    return 2;
+    return 1;
   }
 }

@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config python3 clang-format
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
   libssl-dev openssl libcrypto++-dev libbotan-2-dev
+  # the manual page, the Debian package and its test; a Russian glibc locale for the Wine test
+  help2man man-db dpkg-dev locales
   # benchmark peers
   libgcrypt20-dev nettle-dev libtomcrypt-dev
   # the fuzz targets: clang with libFuzzer and the sanitizers' runtimes, and the symbolizer

@@ -2,8 +2,9 @@
 # The whole test suite: installs what is missing, then builds and tests, warnings as errors:
 # the release and the AddressSanitizer+UndefinedBehaviorSanitizer configurations on Linux, and
 # the 32-bit Windows build (the plug-in as authors install it) under Wine, in a fresh prefix,
-# including its interoperability with the Linux tool; then each fuzz target for a short while
-# (clang, ASan+UBSan; scripts/fuzz.sh runs them longer).
+# including its interoperability with the Linux tool, and packs the Debian package and the
+# Windows zip; then each fuzz target for a short while (clang, ASan+UBSan; scripts/fuzz.sh runs
+# them longer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,7 @@ for preset in release asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+cmake --build --preset release --target package  # build/release/varkesh_<version>_<arch>.deb
 
 echo "== mingw-i686 (under Wine)"
 rm -rf build/mingw-i686/wineprefix
