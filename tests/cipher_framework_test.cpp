@@ -12,6 +12,8 @@
 
 #include "crypto/block_ciphers.h"
 #include "crypto/md5.h"
+#include "crypto/sha256.h"
+#include "crypto/sha512.h"
 #include "tests/test_streams.h"
 #include "varkesh/base64.h"
 #include "varkesh/hex.h"
@@ -43,10 +45,12 @@ class ToyCipher final : public CipherImpl<ToyCipher<Base, kIdentity>, kIdentity,
   }
 
   std::array<uint8_t, B> key{};
+  uint32_t key_bits = 0;
 
  protected:
   void ExpandKey(const uint8_t* k, uint32_t bits) override {
     key.fill(0);
+    key_bits = bits;
     std::copy_n(k, std::min<size_t>(bits / 8, B), key.begin());
   }
 
@@ -163,23 +167,42 @@ TEST(CipherKeySetup, IvIsTheEncryptedZeroBlockUnlessGiven) {
   EXPECT_EQ(chain, iv);
 }
 
-TEST(CipherKeySetup, PassPhraseDigestIsCutToTheMaximumKeySize) {
-  // Toy's maximum is 128 bits: an MD5 digest is used whole. Toy128 takes 256 bits, so the same
-  // digest is again used whole; a digest longer than the maximum would be cut.
-  Md5 md5;
-  md5.Init();
-  md5.UpdateText("secret");
-  Bytes digest(16);
-  md5.Final(digest.data());
+template <class H>
+Bytes DigestOf(std::string_view text) {
+  H hash;
+  hash.Init();
+  hash.UpdateText(text);
+  Bytes digest(hash.DigestBytes());
+  hash.Final(digest.data());
+  return digest;
+}
 
-  Toy from_phrase, from_key;
-  from_phrase.InitFromPassPhrase("secret", HashClassOf<Md5>());
-  from_key.Init(digest.data(), 128);
-  EXPECT_EQ(from_phrase.key, from_key.key);
-  Bytes a(8), b(8);
-  from_phrase.ReadChain(a.data());
-  from_key.ReadChain(b.data());
-  EXPECT_EQ(a, b);
+TEST(CipherKeySetup, PassPhraseDigestIsCutToTheMaximumKeySize) {
+  // Toy takes at most 128 bits, Toy128 256. A longer digest gives its leading bytes, a shorter
+  // one is used whole; the IV follows from that key.
+  const auto check = [](auto& cipher, const HashClass& hash, const Bytes& digest, uint32_t bits) {
+    SCOPED_TRACE(testing::Message() << digest.size() * 8 << "-bit digest, " << bits << " bits");
+    cipher.InitFromPassPhrase("secret", hash);
+    EXPECT_EQ(cipher.key_bits, bits);
+    const size_t kept = std::min<size_t>(bits / 8, cipher.key.size());
+    EXPECT_EQ(Slice(Bytes(cipher.key.begin(), cipher.key.end()), 0, kept), Slice(digest, 0, kept));
+
+    std::remove_reference_t<decltype(cipher)> from_key;
+    from_key.Init(digest.data(), bits);
+    Bytes a(cipher.key.size()), b(cipher.key.size());
+    cipher.ReadChain(a.data());
+    from_key.ReadChain(b.data());
+    EXPECT_EQ(a, b);
+  };
+  const Bytes md5 = DigestOf<Md5>("secret");
+  const Bytes sha256 = DigestOf<Sha256>("secret");
+  const Bytes sha512 = DigestOf<Sha512>("secret");
+  Toy toy;
+  check(toy, HashClassOf<Md5>(), md5, 128);
+  check(toy, HashClassOf<Sha256>(), sha256, 128);
+  Toy128 toy128;
+  check(toy128, HashClassOf<Md5>(), md5, 128);
+  check(toy128, HashClassOf<Sha512>(), sha512, 256);
 
   // Empty pass phrase: the digest of the empty message.
   Toy empty;

@@ -1,10 +1,12 @@
 #include "tests/vector_file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
+#include "tests/vector_pattern.h"
 #include "varkesh/hex.h"
 
 namespace varkesh::test {
@@ -45,7 +47,18 @@ std::vector<uint8_t> VectorRecord::Bytes(std::string_view key) const {
     const std::string text = Unquote(raw);
     return {text.begin(), text.end()};
   }
+  unsigned long long size = 0, seed = 0;
+  if (std::sscanf(raw.c_str(), "pattern(%llu, %llu)", &size, &seed) == 2)
+    return PatternBytes(size, static_cast<uint32_t>(seed));
   return FromHex(raw);
+}
+
+std::optional<std::vector<uint8_t>> VectorRecord::Sha256(std::string_view key) const {
+  const std::string& raw = values.find(key)->second;
+  constexpr std::string_view kPrefix = "sha256(";
+  if (!raw.starts_with(kPrefix) || !raw.ends_with(')'))
+    return std::nullopt;
+  return FromHex(std::string_view(raw).substr(kPrefix.size(), raw.size() - kPrefix.size() - 1));
 }
 
 std::string VectorRecord::Text(std::string_view key) const {

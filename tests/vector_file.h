@@ -2,7 +2,8 @@
 //
 //   # comments cite the source
 //   [Blowfish/cmCBC]          a section names the class (and, where it matters, the mode)
-//   Key = 0123456789ABCDEF    hex bytes, or "text" in double quotes (\n, \" and \\ escapes)
+//   Key = 0123456789ABCDEF    hex bytes, "text" in double quotes (\n, \" and \\ escapes), or
+//                             pattern(size, seed): the bytes of PatternBytes (vector_pattern.h)
 //   In = ...
 //   Out = ...                 the folder's last required key completes a record
 //
@@ -12,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -28,6 +30,8 @@ struct VectorRecord {
   bool Has(std::string_view key) const { return values.find(key) != values.end(); }
 
   std::vector<uint8_t> Bytes(std::string_view key) const;
+  // For a value "sha256(<hex>)", which stands for bytes too long to write out: their digest.
+  std::optional<std::vector<uint8_t>> Sha256(std::string_view key) const;
   std::string Text(std::string_view key) const;  // the bytes as a string
   uint64_t Number(std::string_view key) const;   // decimal
   // A name GoogleTest accepts: section and line, e.g. Blowfish_cmCBC_12.

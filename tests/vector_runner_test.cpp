@@ -3,14 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/host.h"
 #include "tests/cpu_paths.h"
+#include "tests/test_platform.h"
+#include "tests/test_streams.h"
 #include "tests/vector_file.h"
 #include "varkesh/algorithms.h"
 #include "varkesh/base64.h"
+#include "varkesh/formats.h"
+#include "varkesh/hex.h"
+
+#ifndef _WIN32
+#  include <sys/wait.h>
+#endif
 
 namespace varkesh::test {
 namespace {
@@ -150,6 +162,192 @@ INSTANTIATE_TEST_SUITE_P(Vectors,
                          Base64Vectors,
                          testing::ValuesIn(LoadVectors("base64", {"In", "Out"})),
                          RecordName);
+
+// ---------------------------------------------------------------------------------------------
+// The string and file formats: [String] or [File] with Cipher and KeyHash (the cipher actions'
+// indices), PassPhrase, In and Out. A string's Out is the Base64 text; an Out written
+// sha256(...) gives the digest of an output too long to write out. Every record is checked in
+// both directions through the library, and a sample through the plug-in's exports and the
+// command-line tool.
+
+using Bytes = std::vector<uint8_t>;
+
+struct FormatCase {
+  bool file;
+  int cipher;
+  int key_hash;
+  std::string phrase;
+  Bytes in;
+};
+
+FormatCase ReadFormatCase(const VectorRecord& record) {
+  return {record.section == "File", static_cast<int>(record.Number("Cipher")),
+          static_cast<int>(record.Number("KeyHash")), record.Text("PassPhrase"),
+          record.Bytes("In")};
+}
+
+// Whether `got` is the record's Out, written out or as its digest.
+testing::AssertionResult IsOut(const VectorRecord& record, const Bytes& got) {
+  const std::optional<Bytes> digest = record.Sha256("Out");
+  const std::string text(got.begin(), got.end());
+  if (digest) {
+    const std::string sum = HashSum(HashByName("sha256"), text);
+    if (sum == ToHex(*digest))
+      return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "SHA-256 " << sum << " instead of " << ToHex(*digest);
+  }
+  if (got == record.Bytes("Out"))
+    return testing::AssertionSuccess();
+  const bool base64 = record.section == "String";
+  return testing::AssertionFailure() << (base64 ? "\"" + text + "\"" : ToHex(got)) << " instead of "
+                                     << record.values.find("Out")->second;
+}
+
+Bytes ToBytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+std::string ToString(const Bytes& b) { return {b.begin(), b.end()}; }
+
+Bytes LibraryFile(PassPhraseCipher& cipher, bool encrypt, const Bytes& in) {
+  MemoryReader reader(in, 5000);  // short reads: the format must not depend on them
+  MemoryWriter writer;
+  const uint64_t n =
+      encrypt ? cipher.EncryptFile(reader, writer) : cipher.DecryptFile(reader, writer);
+  EXPECT_EQ(n, in.size());
+  return writer.data;
+}
+
+class FormatVectors : public testing::TestWithParam<VectorRecord> {};
+
+TEST_P(FormatVectors, BothWaysThroughTheLibrary) {
+  const VectorRecord& record = GetParam();
+  const FormatCase c = ReadFormatCase(record);
+  PassPhraseCipher cipher(c.cipher, c.key_hash, c.phrase);
+  // One object for both directions and twice over: every operation starts from the key.
+  for (int round = 0; round < 2; ++round) {
+    const Bytes out =
+        c.file ? LibraryFile(cipher, true, c.in) : ToBytes(cipher.EncryptString(ToString(c.in)));
+    ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
+    const Bytes back =
+        c.file ? LibraryFile(cipher, false, out) : ToBytes(cipher.DecryptString(ToString(out)));
+    ASSERT_EQ(back, c.in) << record << " decrypt";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Vectors,
+    FormatVectors,
+    testing::ValuesIn(LoadVectors("formats", {"Cipher", "KeyHash", "PassPhrase", "In", "Out"})),
+    RecordName);
+
+// The sample for the tools: strings longer than a 64-bit block, short enough to be written out,
+// that cross the host as texts (no zero byte); files of one chunk and one byte.
+std::vector<VectorRecord> ToolSample(int key_hash = -1) {
+  std::vector<VectorRecord> sample;
+  for (const VectorRecord& record :
+       LoadVectors("formats", {"Cipher", "KeyHash", "PassPhrase", "In", "Out"})) {
+    const Bytes in = record.Bytes("In");
+    const bool text_ok =
+        in.size() > 8 && !record.Sha256("Out") && std::find(in.begin(), in.end(), 0) == in.end();
+    if (key_hash >= 0 && record.Number("KeyHash") != static_cast<uint64_t>(key_hash))
+      continue;
+    if (record.section == "File" ? in.size() == 8193 : text_ok)
+      sample.push_back(record);
+  }
+  return sample;
+}
+
+class FormatVectorsThroughTools : public testing::TestWithParam<VectorRecord> {
+ protected:
+  static void SetUpTestSuite() {
+    host_ = new host::Host(VARKESH_PLUGIN);
+    host_->Identify();
+    host_->Register();
+    dir_ =
+        std::filesystem::temp_directory_path() / ("varkesh-formats-" + std::to_string(ProcessId()));
+    std::filesystem::create_directories(dir_);
+  }
+
+  static void TearDownTestSuite() {
+    delete host_;
+    host_ = nullptr;
+    std::filesystem::remove_all(dir_);
+  }
+
+  // Action 2 (string) or 1 (file), direction 0 or 1, on `in`; what the action gave.
+  Bytes Plugin(const FormatCase& c, bool encrypt, const Bytes& in) {
+    const std::string way = encrypt ? "0" : "1";
+    const std::string cipher = std::to_string(c.cipher), hash = std::to_string(c.key_hash);
+    if (!c.file) {
+      const host::Outcome o = host_->Exec(2, {ToString(in), "V", c.phrase, cipher, hash, way});
+      EXPECT_TRUE(o.result) << o.error;
+      return o.variables.empty() ? Bytes{} : ToBytes(o.variables[0].second);
+    }
+    const std::filesystem::path src = dir_ / "plugin-in", dst = dir_ / "plugin-out";
+    WriteFile(src, ToString(in));
+    const host::Outcome o =
+        host_->Exec(1, {src.string(), dst.string(), c.phrase, cipher, hash, way});
+    EXPECT_TRUE(o.result) << o.error;
+    return ToBytes(ReadFile(dst));
+  }
+
+#ifndef _WIN32
+  // varkesh encrypt/decrypt on `in`; what it wrote (for strings without the line end).
+  Bytes Cli(const FormatCase& c, bool encrypt, const Bytes& in) {
+    WriteFile(dir_ / "phrase", c.phrase);
+    WriteFile(dir_ / "cli-in", ToString(in));
+    std::string command = "cd '" + dir_.string() + "' && '" VARKESH_CLI "' " +
+                          (encrypt ? "encrypt" : "decrypt") + " -c " + std::to_string(c.cipher) +
+                          " -k " + std::to_string(c.key_hash) +
+                          " --passphrase-file phrase --empty-passphrase ";
+    command += c.file ? "cli-in cli-out" : "--text - <cli-in >cli-out";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+    std::string out = ReadFile(dir_ / "cli-out");
+    if (!c.file && encrypt && out.ends_with('\n'))
+      out.pop_back();
+    return ToBytes(out);
+  }
+#endif
+
+  static host::Host* host_;
+  static std::filesystem::path dir_;
+};
+
+host::Host* FormatVectorsThroughTools::host_ = nullptr;
+std::filesystem::path FormatVectorsThroughTools::dir_;
+
+TEST_P(FormatVectorsThroughTools, PluginExports) {
+  const VectorRecord& record = GetParam();
+  const FormatCase c = ReadFormatCase(record);
+  const Bytes out = Plugin(c, true, c.in);
+  ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
+  EXPECT_EQ(Plugin(c, false, out), c.in) << record << " decrypt";
+}
+
+#ifndef _WIN32
+class FormatVectorsThroughCli : public FormatVectorsThroughTools {};
+
+TEST_P(FormatVectorsThroughCli, CommandLine) {
+  const VectorRecord& record = GetParam();
+  const FormatCase c = ReadFormatCase(record);
+  const Bytes out = Cli(c, true, c.in);
+  ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
+  EXPECT_EQ(Cli(c, false, out), c.in) << record << " decrypt";
+}
+#endif
+
+INSTANTIATE_TEST_SUITE_P(Vectors,
+                         FormatVectorsThroughTools,
+                         testing::ValuesIn(ToolSample()),
+                         RecordName);
+
+#ifndef _WIN32
+// A process per call: the tool takes the part of the sample keyed with SHA-512 (every cipher).
+INSTANTIATE_TEST_SUITE_P(Vectors,
+                         FormatVectorsThroughCli,
+                         testing::ValuesIn(ToolSample(8)),
+                         RecordName);
+#endif
 
 }  // namespace
 }  // namespace varkesh::test
