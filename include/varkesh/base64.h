@@ -14,11 +14,11 @@
 
 namespace varkesh {
 
-// Writes ((size + 2) / 3) * 4 characters and returns that count.
+/// Writes ((size + 2) / 3) * 4 characters and returns that count.
 VARKESH_API size_t EncodeBase64(const uint8_t* in, char* out, size_t size);
 VARKESH_API std::string EncodeBase64Text(std::string_view bytes);
 
-// Writes at most (size / 4) * 3 bytes and returns how many it wrote.
+/// Writes at most (size / 4) * 3 bytes and returns how many it wrote.
 VARKESH_API size_t DecodeBase64(const char* in, uint8_t* out, size_t size);
 VARKESH_API std::string DecodeBase64Text(std::string_view text);
 

@@ -18,9 +18,9 @@
 
 namespace varkesh {
 
-// The digest of a pass phrase under a key hash: the key material of every cipher keyed from
-// that pass phrase and hash. Keying many ciphers from one pass phrase hashes it once this way.
-// Wiped (0xFF) when it goes.
+/// The digest of a pass phrase under a key hash: the key material of every cipher keyed from
+/// that pass phrase and hash. Keying many ciphers from one pass phrase hashes it once this way.
+/// Wiped (0xFF) when it goes.
 class VARKESH_API PassPhraseDigest {
  public:
   PassPhraseDigest(const HashClass& key_hash, std::string_view pass_phrase);
@@ -34,36 +34,36 @@ class VARKESH_API PassPhraseDigest {
   int32_t bits_;
 };
 
-// A cipher keyed from a pass phrase the way the plug-in keys it: the key is the digest of the
-// pass phrase (all of its bytes, no terminator) under the key hash, cut to the cipher's maximum
-// key size when the digest is longer; a block cipher starts from the IV E(zero block). The key
-// is wiped when the object goes.
-//
-// Every operation starts from the freshly keyed state, so one object serves many strings and
-// files. An object is used by one thread at a time.
+/// A cipher keyed from a pass phrase the way the plug-in keys it: the key is the digest of the
+/// pass phrase (all of its bytes, no terminator) under the key hash, cut to the cipher's maximum
+/// key size when the digest is longer; a block cipher starts from the IV E(zero block). The key
+/// is wiped when the object goes.
+///
+/// Every operation starts from the freshly keyed state, so one object serves many strings and
+/// files. An object is used by one thread at a time.
 class VARKESH_API PassPhraseCipher {
  public:
   PassPhraseCipher(const CipherClass& cipher,
                    const HashClass& key_hash,
                    std::string_view pass_phrase);
-  // By the indices of the cipher actions (cipher 0-18, key hash 0-9); others throw Error
-  // "Invalid cipher index: <n>" or "Invalid key hash index: <n>".
+  /// By the indices of the cipher actions (cipher 0-18, key hash 0-9); others throw Error
+  /// "Invalid cipher index: <n>" or "Invalid key hash index: <n>".
   PassPhraseCipher(int cipher_index, int key_hash_index, std::string_view pass_phrase);
-  // The same key as from the pass phrase and key hash that made the digest.
+  /// The same key as from the pass phrase and key hash that made the digest.
   PassPhraseCipher(const CipherClass& cipher, const PassPhraseDigest& digest);
   ~PassPhraseCipher();
   PassPhraseCipher(const PassPhraseCipher&) = delete;
   PassPhraseCipher& operator=(const PassPhraseCipher&) = delete;
 
-  // The string format: the Base64 text (standard alphabet, '=' padding, no line breaks) of as
-  // many cipher bytes as the text has; block ciphers in 8-bit CFB.
+  /// The string format: the Base64 text (standard alphabet, '=' padding, no line breaks) of as
+  /// many cipher bytes as the text has; block ciphers in 8-bit CFB.
   std::string EncryptString(std::string_view plain);
-  // Reads the text with the plug-in's lenient Base64 decoder, which never fails.
+  /// Reads the text with the plug-in's lenient Base64 decoder, which never fails.
   std::string DecryptString(std::string_view base64);
 
-  // The file format: as many bytes out as in, no header; block ciphers in CBC with the last
-  // partial block XORed with the encryption of the chaining value; RC4 restarting its indices
-  // every 8192 bytes. Reads `in` to its end and returns the number of bytes transformed.
+  /// The file format: as many bytes out as in, no header; block ciphers in CBC with the last
+  /// partial block XORed with the encryption of the chaining value; RC4 restarting its indices
+  /// every 8192 bytes. Reads `in` to its end and returns the number of bytes transformed.
   uint64_t EncryptFile(ByteReader& in, ByteWriter& out);
   uint64_t DecryptFile(ByteReader& in, ByteWriter& out);
 
@@ -75,9 +75,9 @@ class VARKESH_API PassPhraseCipher {
   std::unique_ptr<Cipher> cipher_;
 };
 
-// The hash-sum text: two uppercase hexadecimal digits per digest byte, no separators.
+/// The hash-sum text: two uppercase hexadecimal digits per digest byte, no separators.
 VARKESH_API std::string HashSum(const HashClass& hash, std::string_view bytes);
-// The same for everything `in` delivers up to its end.
+/// The same for everything `in` delivers up to its end.
 VARKESH_API std::string HashSum(const HashClass& hash, ByteReader& in);
 
 }  // namespace varkesh

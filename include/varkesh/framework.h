@@ -16,21 +16,26 @@ namespace varkesh {
 // ---------------------------------------------------------------------------------------------
 // Errors
 
+/// The framework's errors: a message text and nothing else. File errors of the readers and
+/// writers and unknown names are Error itself.
 class VARKESH_API Error : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
+/// "Hash not initialized": data fed to a hash before Init.
 class VARKESH_API HashError : public Error {
  public:
   using Error::Error;
 };
 
+/// Key set-up failures and data given to a wiped stream cipher.
 class VARKESH_API CipherError : public Error {
  public:
   using Error::Error;
 };
 
+/// Data, Reset, LoadIV or ReadChain on a wiped block cipher.
 class VARKESH_API BlockCipherError : public CipherError {
  public:
   using CipherError::CipherError;
@@ -58,7 +63,7 @@ class VARKESH_API ByteWriter {
   virtual void Write(const uint8_t* buffer, size_t count) = 0;
 };
 
-// Streams process data in chunks of this size; the file format depends on it (see Cipher).
+/// Streams process data in chunks of this size; the file format depends on it (see Cipher).
 inline constexpr size_t kStreamChunk = 8192;
 
 // ---------------------------------------------------------------------------------------------
@@ -67,19 +72,21 @@ inline constexpr size_t kStreamChunk = 8192;
 class Hash;
 class Cipher;
 
+/// A hash class as a value: its identity and a factory (HashClassOf<T>() for a class T).
 struct HashClass {
   int32_t id;
   std::string_view algorithm;
-  int32_t hash_size;  // bits
+  int32_t hash_size;  ///< bits
   bool (*known_answer_test)();
   std::unique_ptr<Hash> (*create)();
 };
 
+/// A cipher class as a value: its identity and a factory (CipherClassOf<T>()).
 struct CipherClass {
   int32_t id;
   std::string_view algorithm;
-  int32_t max_key_size;  // bits
-  int32_t block_size;    // bits; -1 for a stream cipher or the bare base classes
+  int32_t max_key_size;  ///< bits
+  int32_t block_size;    ///< bits; -1 for a stream cipher or the bare base classes
   bool (*known_answer_test)();
   std::unique_ptr<Cipher> (*create)();
 };
@@ -104,8 +111,8 @@ const CipherClass& CipherClassOf() {
 // ---------------------------------------------------------------------------------------------
 // Hash
 
-// Life cycle: idle after construction, Final and Wipe; running from Init. The bare base class
-// accepts every call and does nothing, not even the checks; concrete hashes do the real work.
+/// Life cycle: idle after construction, Final and Wipe; running from Init. The bare base class
+/// accepts every call and does nothing, not even the checks; concrete hashes do the real work.
 class VARKESH_API Hash {
  public:
   Hash() = default;
@@ -121,7 +128,7 @@ class VARKESH_API Hash {
 
   static bool KnownAnswerTest() { return false; }
 
-  // The object's class; Id, Algorithm and HashSize read it.
+  /// The object's class; Id, Algorithm and HashSize read it.
   virtual const HashClass& Class() const;
 
   int32_t Id() const { return Class().id; }
@@ -134,25 +141,28 @@ class VARKESH_API Hash {
 
   bool Initialized() const { return initialized_; }
 
+  /// Starts a new digest (discarding any running one).
   virtual void Init() {}
 
-  // Writes HashSize / 8 bytes, then wipes.
+  /// Writes HashSize / 8 bytes, then wipes.
   virtual void Final(uint8_t* /*digest*/) {}
 
+  /// Clears the state; the hash refuses data until the next Init.
   virtual void Wipe() {}
 
+  /// Feeds bytes; HashError while not initialized.
   virtual void Update(const uint8_t* /*data*/, size_t /*size*/) {}
 
   void Update(std::string_view bytes) {
     Update(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
 
-  // Feeds the next `size` bytes of the stream in 8192-byte reads. The number of reads depends
-  // on the size alone; a short read feeds only what it delivered. A read of 0 bytes (the end
-  // of the stream) is the last one.
+  /// Feeds the next `size` bytes of the stream in 8192-byte reads. The number of reads depends
+  /// on the size alone; a short read feeds only what it delivered. A read of 0 bytes (the end
+  /// of the stream) is the last one.
   void UpdateFromStream(ByteReader& stream, uint64_t size);
 
-  // Feeds everything up to the end of the stream, however long it is.
+  /// Feeds everything up to the end of the stream, however long it is.
   void UpdateFromStream(ByteReader& stream) { UpdateFromStream(stream, UINT64_MAX); }
 
   void UpdateText(std::string_view text) { Update(text); }
@@ -164,8 +174,8 @@ class VARKESH_API Hash {
 // ---------------------------------------------------------------------------------------------
 // Cipher
 
-// Life cycle: wiped after construction, Wipe and any failed key set-up; keyed from a successful
-// Init or InitFromPassPhrase. The bare base class checks the key size and otherwise does nothing.
+/// Life cycle: wiped after construction, Wipe and any failed key set-up; keyed from a successful
+/// Init or InitFromPassPhrase. The bare base class checks the key size and otherwise does nothing.
 class VARKESH_API Cipher {
  public:
   Cipher() = default;
@@ -193,38 +203,40 @@ class VARKESH_API Cipher {
 
   bool Initialized() const { return initialized_; }
 
-  // Keys the cipher with the first key_bits / 8 bytes of `key`. The size must be a non-zero
-  // multiple of 4 (and at least one whole byte) and at most MaxKeySize, else CipherError
-  // "Invalid key size" and the cipher stays wiped. `iv` is one block or null (derive it).
+  /// Keys the cipher with the first key_bits / 8 bytes of `key`. The size must be a non-zero
+  /// multiple of 4 (and at least one whole byte) and at most MaxKeySize, else CipherError
+  /// "Invalid key size" and the cipher stays wiped. `iv` is one block or null (derive it).
   virtual void Init(const uint8_t* key, uint32_t key_bits, const uint8_t* iv = nullptr);
 
-  // Keys the cipher with the digest of the pass phrase under `hash`, cut to MaxKeySize. Any
-  // failure becomes CipherError "Unable to allocate sufficient memory for hash digest".
+  /// Keys the cipher with the digest of the pass phrase under `hash`, cut to MaxKeySize. Any
+  /// failure becomes CipherError "Unable to allocate sufficient memory for hash digest".
   void InitFromPassPhrase(std::string_view pass_phrase, const HashClass& hash);
 
-  // The second half of InitFromPassPhrase: keys the cipher from a pass phrase's digest of
-  // `digest_bits` bits, cut to MaxKeySize, with the same error. Keying many ciphers from one
-  // pass phrase hashes it once this way.
+  /// The second half of InitFromPassPhrase: keys the cipher from a pass phrase's digest of
+  /// `digest_bits` bits, cut to MaxKeySize, with the same error. Keying many ciphers from one
+  /// pass phrase hashes it once this way.
   void InitFromDigest(const uint8_t* digest, int32_t digest_bits);
 
+  /// Wipes key material and chaining state (0xFF); data is refused until the next key set-up.
   virtual void Wipe() { initialized_ = false; }
 
+  /// Returns the chaining state to where the key set-up left it (block ciphers: chain := IV).
   virtual void Reset() {}
 
-  // size bytes from in to out (in == out allowed); output length equals input length.
+  /// size bytes from in to out (in == out allowed); output length equals input length.
   virtual void Encrypt(const uint8_t* /*in*/, uint8_t* /*out*/, size_t /*size*/) {}
 
   virtual void Decrypt(const uint8_t* /*in*/, uint8_t* /*out*/, size_t /*size*/) {}
 
-  // The string format: Base64 of as many cipher bytes as the text has. Both continue from the
-  // current chaining state.
+  /// The string format: Base64 of as many cipher bytes as the text has. Both continue from the
+  /// current chaining state.
   virtual std::string EncryptText(std::string_view plain);
   virtual std::string DecryptText(std::string_view base64);
 
-  // `size` bytes in 8192-byte chunks, each read, transformed in place and written; a short read
-  // ends its chunk early (a partial block for a block cipher), and a read of 0 bytes (the end
-  // of the stream) is the last one, so UINT64_MAX reads to the end. Returns how many bytes the
-  // reads delivered. PassPhraseCipher (formats.h) writes the file format from any stream.
+  /// `size` bytes in 8192-byte chunks, each read, transformed in place and written; a short read
+  /// ends its chunk early (a partial block for a block cipher), and a read of 0 bytes (the end
+  /// of the stream) is the last one, so UINT64_MAX reads to the end. Returns how many bytes the
+  /// reads delivered. PassPhraseCipher (formats.h) writes the file format from any stream.
   uint64_t StreamEncrypt(ByteReader& in, ByteWriter& out, uint64_t size);
   uint64_t StreamDecrypt(ByteReader& in, ByteWriter& out, uint64_t size);
 
@@ -240,6 +252,7 @@ class VARKESH_API Cipher {
 // BlockCipher: the chaining modes on top of one-block transforms. BlockCipher64 and
 // BlockCipher128 (block_ciphers.h) hold the IV and chaining vector and implement the modes.
 
+/// The mode Encrypt and Decrypt use; stored as one byte, CBC by default.
 enum ChainingMode : uint8_t { cmCBC = 0, cmCFB8bit = 1, cmCFBblock = 2, cmOFB = 3, cmCTR = 4 };
 
 class VARKESH_API BlockCipher : public Cipher {
@@ -250,17 +263,19 @@ class VARKESH_API BlockCipher : public Cipher {
 
   int32_t BlockSize() const { return Class().block_size; }
 
-  // One block, in place allowed. Refuse with "Cipher not initialized" while wiped.
+  /// One block, in place allowed. Refuse with "Cipher not initialized" while wiped.
   void EncryptBlock(const uint8_t* in, uint8_t* out);
   void DecryptBlock(const uint8_t* in, uint8_t* out);
 
+  /// Sets the IV (one block) and resets the chain to it.
   virtual void LoadIV(const uint8_t* /*iv*/) {}
 
+  /// Copies the current chaining vector (not the IV) into one block.
   virtual void ReadChain(uint8_t* /*chain*/) {}
 
   void Encrypt(const uint8_t* in, uint8_t* out, size_t size) override;
   void Decrypt(const uint8_t* in, uint8_t* out, size_t size) override;
-  // Strings always use 8-bit CFB, whatever CipherMode holds.
+  /// Strings always use 8-bit CFB, whatever CipherMode holds.
   std::string EncryptText(std::string_view plain) override;
   std::string DecryptText(std::string_view base64) override;
 
@@ -285,13 +300,13 @@ class VARKESH_API BlockCipher : public Cipher {
   virtual void CtrDecrypt(const uint8_t* /*in*/, uint8_t* /*out*/, size_t /*size*/) {}
 
  protected:
-  // The cipher's key schedule; called by Init after the size check, with the cipher already
-  // marked initialized so that it may encrypt blocks.
+  /// The cipher's key schedule; called by Init after the size check, with the cipher already
+  /// marked initialized so that it may encrypt blocks.
   virtual void ExpandKey(const uint8_t* /*key*/, uint32_t /*key_bits*/) {}
 
-  // `blocks` whole blocks from in to out, without the initialized check (the callers make it).
-  // in and out are either the same memory or do not overlap. One virtual call covers a run of
-  // blocks, so the modes pay no virtual call per byte.
+  /// `blocks` whole blocks from in to out, without the initialized check (the callers make it).
+  /// in and out are either the same memory or do not overlap. One virtual call covers a run of
+  /// blocks, so the modes pay no virtual call per byte.
   virtual void EncryptBlocks(const uint8_t* /*in*/, uint8_t* /*out*/, size_t /*blocks*/) const {}
 
   virtual void DecryptBlocks(const uint8_t* /*in*/, uint8_t* /*out*/, size_t /*blocks*/) const {}

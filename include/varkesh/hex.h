@@ -11,11 +11,11 @@
 
 namespace varkesh {
 
-// Decodes pairs of hex digits (either case); anything else, or an odd count, throws
-// std::invalid_argument.
+/// Decodes pairs of hex digits (either case); anything else, or an odd count, throws
+/// std::invalid_argument.
 VARKESH_API std::vector<uint8_t> FromHex(std::string_view hex);
 
-// Two uppercase digits per byte.
+/// Two uppercase digits per byte.
 VARKESH_API std::string ToHex(const uint8_t* data, size_t size);
 
 inline std::string ToHex(const std::vector<uint8_t>& bytes) {

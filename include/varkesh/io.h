@@ -13,8 +13,8 @@
 
 namespace varkesh {
 
-// Reads a file, or standard input for "-". Errors are Error "Cannot open file "<path>".
-// <reason>" and "Cannot read file ...".
+/// Reads a file, or standard input for "-". Errors are Error "Cannot open file "<path>".
+/// <reason>" and "Cannot read file ...".
 class VARKESH_API FileReader final : public ByteReader {
  public:
   explicit FileReader(const std::string& path);
@@ -22,9 +22,9 @@ class VARKESH_API FileReader final : public ByteReader {
   FileReader(const FileReader&) = delete;
   FileReader& operator=(const FileReader&) = delete;
 
-  // Fills the buffer unless the input ends first.
+  /// Fills the buffer unless the input ends first.
   size_t Read(uint8_t* buffer, size_t count) override;
-  // The size the system reports for a regular file; none for pipes and devices.
+  /// The size the system reports for a regular file; none for pipes and devices.
   std::optional<uint64_t> Size() const;
 
  private:
@@ -33,9 +33,9 @@ class VARKESH_API FileReader final : public ByteReader {
   std::string path_;
 };
 
-// Creates a file or empties an existing one ("-": standard output). Call Close to learn that
-// everything reached the file; errors are Error "Cannot create file ..." and "Cannot write
-// file ...".
+/// Creates a file or empties an existing one ("-": standard output). Call Close to learn that
+/// everything reached the file; errors are Error "Cannot create file ..." and "Cannot write
+/// file ...".
 class VARKESH_API FileWriter final : public ByteWriter {
  public:
   explicit FileWriter(const std::string& path);
