@@ -256,8 +256,9 @@ std::vector<VectorRecord> ToolSample(int key_hash = -1) {
   return sample;
 }
 
+// The tools are public so that a test can name them as pointers to members.
 class FormatVectorsThroughTools : public testing::TestWithParam<VectorRecord> {
- protected:
+ public:
   static void SetUpTestSuite() {
     host_ = new host::Host(VARKESH_PLUGIN);
     host_->Identify();
@@ -309,6 +310,17 @@ class FormatVectorsThroughTools : public testing::TestWithParam<VectorRecord> {
   }
 #endif
 
+  using Tool = Bytes (FormatVectorsThroughTools::*)(const FormatCase&, bool, const Bytes&);
+
+  // The record's input through `tool` must give Out, and Out back the input.
+  void CheckBothWays(Tool tool) {
+    const VectorRecord& record = GetParam();
+    const FormatCase c = ReadFormatCase(record);
+    const Bytes out = (this->*tool)(c, true, c.in);
+    ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
+    EXPECT_EQ((this->*tool)(c, false, out), c.in) << record << " decrypt";
+  }
+
   static host::Host* host_;
   static std::filesystem::path dir_;
 };
@@ -317,23 +329,13 @@ host::Host* FormatVectorsThroughTools::host_ = nullptr;
 std::filesystem::path FormatVectorsThroughTools::dir_;
 
 TEST_P(FormatVectorsThroughTools, PluginExports) {
-  const VectorRecord& record = GetParam();
-  const FormatCase c = ReadFormatCase(record);
-  const Bytes out = Plugin(c, true, c.in);
-  ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
-  EXPECT_EQ(Plugin(c, false, out), c.in) << record << " decrypt";
+  CheckBothWays(&FormatVectorsThroughTools::Plugin);
 }
 
 #ifndef _WIN32
 class FormatVectorsThroughCli : public FormatVectorsThroughTools {};
 
-TEST_P(FormatVectorsThroughCli, CommandLine) {
-  const VectorRecord& record = GetParam();
-  const FormatCase c = ReadFormatCase(record);
-  const Bytes out = Cli(c, true, c.in);
-  ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
-  EXPECT_EQ(Cli(c, false, out), c.in) << record << " decrypt";
-}
+TEST_P(FormatVectorsThroughCli, CommandLine) { CheckBothWays(&FormatVectorsThroughTools::Cli); }
 #endif
 
 INSTANTIATE_TEST_SUITE_P(Vectors,
