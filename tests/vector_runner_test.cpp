@@ -15,6 +15,13 @@
 #include "tests/test_platform.h"
 #include "tests/test_streams.h"
 #include "tests/vector_file.h"
+
+#ifdef _WIN32
+// <windows.h>, which the test platform brings in, renames EncryptFile and DecryptFile.
+#  undef EncryptFile
+#  undef DecryptFile
+#endif
+
 #include "varkesh/algorithms.h"
 #include "varkesh/base64.h"
 #include "varkesh/formats.h"
