@@ -306,7 +306,7 @@ class FormatVectorsThroughTools : public testing::TestWithParam<VectorRecord> {
     std::string command = "cd '" + dir_.string() + "' && '" VARKESH_CLI "' " +
                           (encrypt ? "encrypt" : "decrypt") + " -c " + std::to_string(c.cipher) +
                           " -k " + std::to_string(c.key_hash) +
-                          " --passphrase-file phrase --empty-passphrase ";
+                          " --passphrase-file phrase --empty-passphrase --code-page raw ";
     command += c.file ? "cli-in cli-out" : "--text - <cli-in >cli-out";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
