@@ -228,6 +228,19 @@ TEST_F(Plugin, AFileInUseCannotBeHashedOrEncrypted) {
   EXPECT_TRUE(Exec(3, {Path("busy"), "V", "0"}).result);
 }
 
+// The host always passes as many texts as the action registered; the stand-in completes a
+// shorter list with empty ones, which the plug-in reads as such.
+TEST_F(Plugin, AShortParameterListIsCompletedWithEmptyTexts) {
+  WriteFile(Path("plain"), "data");
+  for (const auto& [action, params] :
+       {std::pair{4, Params{"abc"}}, std::pair{1, Params{Path("plain")}}}) {
+    const Outcome o = Exec(action, params);
+    EXPECT_FALSE(o.result) << action;
+    EXPECT_EQ(o.error, "'' no es un valor entero v\xE1lido") << action;
+  }
+  EXPECT_EQ(ReadFile(Path("plain")), "data");
+}
+
 TEST_F(Plugin, MissingVariableCallbackIsAnError) {
   host_.Register(false);
   const Outcome o = Exec(4, {"x", "V", "0"});
