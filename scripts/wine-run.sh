@@ -2,8 +2,8 @@
 # Runs a Windows program under Wine, headless, in the given prefix (made on first use):
 #   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
 # The prefix gets the null graphics driver (windows without X), the fonts the dialogs use, and
-# a Russian locale for Wine (no glibc locale needed) so that the ANSI code page is 1251. A run
-# that hangs is killed.
+# a Russian locale for Wine (no glibc locale needed) so that the ANSI code page is 1251, unless
+# VARKESH_WINE_LOCALE names another. A run that hangs is killed.
 set -euo pipefail
 prefix=$1
 shift
@@ -34,6 +34,6 @@ wineserver -p 60 </dev/null >/dev/null 2>&1 || true
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-env LC_ALL=ru_RU.UTF-8 timeout -k 5 "${VARKESH_WINE_TIMEOUT:-300}" wine "$@" </dev/null >"$log" 2>&1 || status=$?
+env LC_ALL="${VARKESH_WINE_LOCALE:-ru_RU.UTF-8}" timeout -k 5 "${VARKESH_WINE_TIMEOUT:-300}" wine "$@" </dev/null >"$log" 2>&1 || status=$?
 cat "$log"
 exit "$status"

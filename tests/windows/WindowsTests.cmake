@@ -27,6 +27,13 @@ if(VARKESH_NATIVE_CLI)
                    ${PROJECT_BINARY_DIR}/wineprefix $<TARGET_FILE:varkesh> ${VARKESH_NATIVE_CLI})
 endif()
 
+# Cyrillic pass phrases and texts reach varkesh.exe intact and give the plug-in's results under
+# a Russian and a Western ANSI code page.
+add_test(NAME code_pages_under_wine
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/code_page.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
+                 ${PROJECT_BINARY_DIR}/wineprefix $<TARGET_FILE:varkesh-host>
+                 $<TARGET_FILE:varkesh_plugin> $<TARGET_FILE:varkesh>)
+
 # The version resources and the install note of the package.
 add_executable(test_windows_package ${CMAKE_CURRENT_LIST_DIR}/package_test.cpp)
 target_link_libraries(test_windows_package PRIVATE varkesh_test_support varkesh_warnings version)
