@@ -24,9 +24,17 @@ echo "== mingw-i686 (under Wine)"
 rm -rf build/mingw-i686/wineprefix
 cmake --preset mingw-i686 -DVARKESH_NATIVE_CLI="$PWD/build/release/bin/varkesh" >/dev/null
 cmake --build --preset mingw-i686 -j "$jobs"
-ctest --preset mingw-i686 -j "$jobs"
+# Wine runs the 32-bit programs as 32-bit Linux processes; a kernel built without 32-bit
+# support refuses them ("Exec format error"). There the Windows build is still made and
+# packed, and the skipped suites are announced loudly rather than counted as passed.
+if wine --version >/dev/null 2>&1; then
+  ctest --preset mingw-i686 -j "$jobs"
+  WINEPREFIX="$PWD/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null || true
+else
+  echo "!! SKIPPED: this kernel cannot run 32-bit programs, so Wine cannot start; the Windows" >&2
+  echo "!! suites ($(ctest --preset mingw-i686 -N | tail -1)) did not run." >&2
+fi
 cmake --build --preset mingw-i686 --target package
-WINEPREFIX="$PWD/build/mingw-i686/wineprefix" wineserver -k 2>/dev/null || true
 
 echo "== fuzz"
 scripts/fuzz.sh 30
