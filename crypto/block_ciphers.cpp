@@ -7,6 +7,7 @@
 
 namespace varkesh {
 
+using detail::ModeRun;
 using detail::XorBytes;
 
 template <size_t B>
@@ -63,125 +64,78 @@ void BlockCipherOf<B>::StepCounter() {
 }
 
 template <size_t B>
+void BlockCipherOf<B>::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunMode<B>(
+      mode, chain, in, out, count,
+      [this](const uint8_t* i, uint8_t* o, size_t n) { EncryptBlocks(i, o, n); },
+      [this](const uint8_t* i, uint8_t* o, size_t n) { DecryptBlocks(i, o, n); });
+}
+
+template <size_t B>
 void BlockCipherOf<B>::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  for (; size >= B; size -= B, in += B, out += B) {
-    XorBytes(chain_.data(), chain_.data(), in, B);
-    EncryptBlocks(chain_.data(), chain_.data(), 1);
-    std::memcpy(out, chain_.data(), B);
-  }
-  if (size != 0)
-    EncryptChainAndXor(in, out, size);
+  ChainBlocks(ModeRun::kCbcEncrypt, chain_.data(), in, out, size / B);
+  if (const size_t r = size % B; r != 0)
+    EncryptChainAndXor(in + size - r, out + size - r, r);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  // Blocks are decrypted in runs, one virtual call per run. The last cipher block of each run
-  // is saved first, since in-place decryption overwrites it.
-  constexpr size_t kRunBlocks = 64;
-  uint8_t plain[kRunBlocks * B];
-  while (size >= B) {
-    const size_t blocks = std::min(size / B, kRunBlocks);
-    const size_t bytes = blocks * B;
-    DecryptBlocks(in, plain, blocks);
-    Block next_chain;
-    std::memcpy(next_chain.data(), in + bytes - B, B);
-    // Back to front, so that each XOR reads its cipher block before an in-place store of the
-    // block after it could replace it.
-    for (size_t i = blocks; i-- > 1;) {
-      XorBytes(out + i * B, plain + i * B, in + (i - 1) * B, B);
-    }
-    XorBytes(out, plain, chain_.data(), B);
-    chain_ = next_chain;
-    in += bytes, out += bytes, size -= bytes;
-  }
-  if (size != 0)
-    EncryptChainAndXor(in, out, size);
-  detail::SecureWipe(plain, sizeof(plain));
+  ChainBlocks(ModeRun::kCbcDecrypt, chain_.data(), in, out, size / B);
+  if (const size_t r = size % B; r != 0)
+    EncryptChainAndXor(in + size - r, out + size - r, r);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  Block t;
-  for (size_t i = 0; i < size; ++i) {
-    EncryptBlocks(chain_.data(), t.data(), 1);
-    const uint8_t c = in[i] ^ t[0];
-    out[i] = c;
-    std::memmove(chain_.data(), chain_.data() + 1, B - 1);
-    chain_[B - 1] = c;
-  }
+  ChainBlocks(ModeRun::kCfb8Encrypt, chain_.data(), in, out, size);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  Block t;
-  for (size_t i = 0; i < size; ++i) {
-    const uint8_t c = in[i];
-    EncryptBlocks(chain_.data(), t.data(), 1);
-    out[i] = c ^ t[0];
-    std::memmove(chain_.data(), chain_.data() + 1, B - 1);
-    chain_[B - 1] = c;
-  }
+  ChainBlocks(ModeRun::kCfb8Decrypt, chain_.data(), in, out, size);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  for (; size >= B; size -= B, in += B, out += B) {
-    EncryptBlocks(chain_.data(), chain_.data(), 1);
-    XorBytes(chain_.data(), chain_.data(), in, B);
-    std::memcpy(out, chain_.data(), B);
-  }
-  if (size != 0)
-    EncryptChainAndXor(in, out, size);
+  ChainBlocks(ModeRun::kCfbEncrypt, chain_.data(), in, out, size / B);
+  if (const size_t r = size % B; r != 0)
+    EncryptChainAndXor(in + size - r, out + size - r, r);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  for (; size >= B; size -= B, in += B, out += B) {
-    Block c;
-    std::memcpy(c.data(), in, B);
-    EncryptBlocks(chain_.data(), chain_.data(), 1);
-    XorBytes(out, c.data(), chain_.data(), B);
-    chain_ = c;
-  }
-  if (size != 0)
-    EncryptChainAndXor(in, out, size);
+  ChainBlocks(ModeRun::kCfbDecrypt, chain_.data(), in, out, size / B);
+  if (const size_t r = size % B; r != 0)
+    EncryptChainAndXor(in + size - r, out + size - r, r);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::OfbEncrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  for (; size >= B; size -= B, in += B, out += B) {
-    EncryptBlocks(chain_.data(), chain_.data(), 1);
-    XorBytes(out, in, chain_.data(), B);
-  }
-  if (size != 0)
-    EncryptChainAndXor(in, out, size);
+  ChainBlocks(ModeRun::kOfb, chain_.data(), in, out, size / B);
+  if (const size_t r = size % B; r != 0)
+    EncryptChainAndXor(in + size - r, out + size - r, r);
 }
 
 template <size_t B>
 void BlockCipherOf<B>::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t size) {
   CheckInitialized();
-  // Counter blocks are laid out in runs and encrypted with one virtual call per run.
-  constexpr size_t kRunBlocks = 64;
-  uint8_t stream[kRunBlocks * B];
-  while (size != 0) {
-    const size_t blocks = std::min((size + B - 1) / B, kRunBlocks);
-    for (size_t i = 0; i < blocks; ++i) {
-      std::memcpy(stream + i * B, chain_.data(), B);
-      StepCounter();
-    }
-    EncryptBlocks(stream, stream, blocks);
-    const size_t bytes = std::min(size, blocks * B);
-    XorBytes(out, in, stream, bytes);
-    in += bytes, out += bytes, size -= bytes;
+  ChainBlocks(ModeRun::kCtr, chain_.data(), in, out, size / B);
+  if (const size_t r = size % B; r != 0) {
+    // The last counter is used for the partial block and stepped all the same.
+    Block stream = chain_;
+    StepCounter();
+    EncryptBlocks(stream.data(), stream.data(), 1);
+    XorBytes(out + size - r, in + size - r, stream.data(), r);
+    detail::SecureWipeObject(stream);
   }
-  detail::SecureWipe(stream, sizeof(stream));
 }
 
 template class BlockCipherOf<8>;

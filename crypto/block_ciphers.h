@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "crypto/algorithm_ids.h"
+#include "crypto/detail/modes.h"
 
 namespace varkesh {
 
@@ -45,6 +46,13 @@ class BlockCipherOf : public BlockCipher {
   void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t size) override {
     CtrEncrypt(in, out, size);
   }
+
+ protected:
+  // `count` whole blocks (bytes for 8-bit CFB) of a chaining mode, carrying `chain`; in == out
+  // allowed. This one runs detail::RunMode on the virtual block functions; a cipher overrides
+  // it to inline its block function or to run whole modes in its kernels.
+  virtual void ChainBlocks(
+      detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const;
 
  private:
   using Block = std::array<uint8_t, kBlockBytes>;

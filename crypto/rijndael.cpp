@@ -189,10 +189,35 @@ void Rijndael::ExpandKey(const uint8_t* key, uint32_t key_bits) {
   detail::SecureWipe(padded, sizeof(padded));
 }
 
+void Rijndael::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+#if VARKESH_X86
+  if (mode != detail::ModeRun::kCfb8Decrypt && detail::CpuHas(detail::kCpuAes)) {
+    if (detail::CpuHas(detail::kCpuVaes)) {
+      const size_t done = kernels::RijndaelVaesModes(encrypt_.data(), decrypt_.data(), rounds_,
+                                                     mode, chain, in, out, count);
+      in += 16 * done, out += 16 * done, count -= done;
+    }
+    return kernels::RijndaelAesniModes(encrypt_.data(), decrypt_.data(), rounds_, mode, chain, in,
+                                       out, count);
+  }
+#endif
+  // Rijndael is final: the block functions are called directly, and inlined.
+  detail::RunMode<16>(
+      mode, chain, in, out, count,
+      [this](const uint8_t* i, uint8_t* o, size_t n) { EncryptBlocks(i, o, n); },
+      [this](const uint8_t* i, uint8_t* o, size_t n) { DecryptBlocks(i, o, n); });
+}
+
 void Rijndael::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
 #if VARKESH_X86
-  if (detail::CpuHas(detail::kCpuAes))
+  if (detail::CpuHas(detail::kCpuAes)) {
+    if (detail::CpuHas(detail::kCpuVaes)) {
+      const size_t done = kernels::RijndaelVaesRun(encrypt_.data(), rounds_, true, in, out, blocks);
+      in += 16 * done, out += 16 * done, blocks -= done;
+    }
     return kernels::RijndaelAesniEncrypt(encrypt_.data(), rounds_, in, out, blocks);
+  }
 #endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
     TableBlock<true>(encrypt_.data(), rounds_, in, out);
@@ -201,8 +226,14 @@ void Rijndael::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) con
 
 void Rijndael::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
 #if VARKESH_X86
-  if (detail::CpuHas(detail::kCpuAes))
+  if (detail::CpuHas(detail::kCpuAes)) {
+    if (detail::CpuHas(detail::kCpuVaes)) {
+      const size_t done =
+          kernels::RijndaelVaesRun(decrypt_.data(), rounds_, false, in, out, blocks);
+      in += 16 * done, out += 16 * done, blocks -= done;
+    }
     return kernels::RijndaelAesniDecrypt(decrypt_.data(), rounds_, in, out, blocks);
+  }
 #endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
     TableBlock<false>(decrypt_.data(), rounds_, in, out);

@@ -25,6 +25,11 @@ class Rijndael final : public CipherImpl<Rijndael, ids::kRijndael, BlockCipher12
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   static constexpr size_t kMaxRoundKeyWords = 4 * 15;
@@ -45,6 +50,35 @@ void RijndaelAesniEncrypt(
     const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks);
 void RijndaelAesniDecrypt(
     const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks);
+
+// Every mode but 8-bit CFB decryption (which runs on the multi-block functions above), with
+// both key schedules at hand.
+void RijndaelAesniModes(const uint32_t* encrypt,
+                        const uint32_t* decrypt,
+                        uint32_t rounds,
+                        detail::ModeRun mode,
+                        uint8_t* chain,
+                        const uint8_t* in,
+                        uint8_t* out,
+                        size_t count);
+
+// rijndael_vaes.cpp (needs kCpuVaes): whole groups of 16 blocks of CBC decryption, block-CFB
+// decryption, CTR (other modes: none) or of a run of blocks; each returns how many blocks it
+// did and leaves the rest to the kernels above.
+size_t RijndaelVaesModes(const uint32_t* encrypt,
+                         const uint32_t* decrypt,
+                         uint32_t rounds,
+                         detail::ModeRun mode,
+                         uint8_t* chain,
+                         const uint8_t* in,
+                         uint8_t* out,
+                         size_t count);
+size_t RijndaelVaesRun(const uint32_t* rk,
+                       uint32_t rounds,
+                       bool encrypt,
+                       const uint8_t* in,
+                       uint8_t* out,
+                       size_t blocks);
 
 }  // namespace kernels
 

@@ -1,15 +1,23 @@
 // Rijndael through the x86 AES instructions. The round keys are the words the table path uses
 // (FIPS byte order in memory on x86), so both paths share one key schedule; for decryption the
 // instructions expect exactly the keys of the equivalent inverse cipher.
+//
+// The round count is a template argument, so the loops unroll and the round keys stay in
+// registers across a whole call. Serial modes run one block at the instructions' latency; the
+// others keep eight independent blocks in flight, enough to cover the latency of the AES unit.
 #include "crypto/rijndael.h"
 
 #if VARKESH_X86
 
 #  include <immintrin.h>
 
+#  include <cstring>
+
 namespace varkesh::kernels {
 
 namespace {
+
+using detail::ModeRun;
 
 #  define AESNI_INLINE VARKESH_KERNEL_INLINE("aes,sse2")
 
@@ -17,35 +25,200 @@ AESNI_INLINE __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<co
 
 AESNI_INLINE void Store(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
 
-template <bool kEncrypt>
-AESNI_INLINE __m128i Round(__m128i b, __m128i key) {
-  return kEncrypt ? _mm_aesenc_si128(b, key) : _mm_aesdec_si128(b, key);
+AESNI_INLINE __m128i Xor(__m128i a, __m128i b) { return _mm_xor_si128(a, b); }
+
+template <int R>
+struct Keys {
+  __m128i k[R + 1];
+
+  AESNI_INLINE explicit Keys(const uint32_t* rk) {
+#  pragma GCC unroll 16
+    for (int i = 0; i <= R; ++i) k[i] = Load(rk + 4 * i);
+  }
+};
+
+// The rounds after the first key addition.
+template <bool kEncrypt, int R>
+AESNI_INLINE __m128i Rounds(const Keys<R>& keys, __m128i b) {
+#  pragma GCC unroll 16
+  for (int i = 1; i < R; ++i)
+    b = kEncrypt ? _mm_aesenc_si128(b, keys.k[i]) : _mm_aesdec_si128(b, keys.k[i]);
+  return kEncrypt ? _mm_aesenclast_si128(b, keys.k[R]) : _mm_aesdeclast_si128(b, keys.k[R]);
 }
 
-template <bool kEncrypt>
-AESNI_INLINE __m128i LastRound(__m128i b, __m128i key) {
-  return kEncrypt ? _mm_aesenclast_si128(b, key) : _mm_aesdeclast_si128(b, key);
+template <bool kEncrypt, int R>
+AESNI_INLINE __m128i Block(const Keys<R>& keys, __m128i b) {
+  return Rounds<kEncrypt>(keys, Xor(b, keys.k[0]));
 }
 
-// Eight independent blocks keep the AES unit's pipeline full; fewer are done one by one.
-template <bool kEncrypt>
-AESNI_INLINE void Blocks(
-    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  __m128i k[15];
-  for (uint32_t i = 0; i <= rounds; ++i) k[i] = Load(rk + 4 * i);
-  for (; blocks >= 8; blocks -= 8, in += 128, out += 128) {
-    __m128i b[8];
-    for (int j = 0; j < 8; ++j) b[j] = _mm_xor_si128(Load(in + 16 * j), k[0]);
-    for (uint32_t i = 1; i < rounds; ++i) {
-      for (int j = 0; j < 8; ++j) b[j] = Round<kEncrypt>(b[j], k[i]);
+// N blocks side by side, in place in b.
+template <bool kEncrypt, int R, int N>
+AESNI_INLINE void Blocks(const Keys<R>& keys, __m128i* b) {
+#  pragma GCC unroll 16
+  for (int j = 0; j < N; ++j) b[j] = Xor(b[j], keys.k[0]);
+#  pragma GCC unroll 16
+  for (int i = 1; i < R; ++i) {
+#  pragma GCC unroll 16
+    for (int j = 0; j < N; ++j)
+      b[j] = kEncrypt ? _mm_aesenc_si128(b[j], keys.k[i]) : _mm_aesdec_si128(b[j], keys.k[i]);
+  }
+#  pragma GCC unroll 16
+  for (int j = 0; j < N; ++j)
+    b[j] = kEncrypt ? _mm_aesenclast_si128(b[j], keys.k[R]) : _mm_aesdeclast_si128(b[j], keys.k[R]);
+}
+
+constexpr int kLanes = 8;
+
+template <bool kEncrypt, int R>
+AESNI_INLINE void Ecb(const uint32_t* rk, const uint8_t* in, uint8_t* out, size_t blocks) {
+  const Keys<R> keys(rk);
+  for (; blocks >= kLanes; blocks -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
+    __m128i b[kLanes];
+    for (int j = 0; j < kLanes; ++j) b[j] = Load(in + 16 * j);
+    Blocks<kEncrypt, R, kLanes>(keys, b);
+    for (int j = 0; j < kLanes; ++j) Store(out + 16 * j, b[j]);
+  }
+  for (; blocks != 0; --blocks, in += 16, out += 16) Store(out, Block<kEncrypt>(keys, Load(in)));
+}
+
+// The big-endian 128-bit counter as two halves; Next() is the current block, then steps it.
+struct CounterBlocks {
+  uint64_t high, low;
+
+  AESNI_INLINE __m128i Next() {
+    const __m128i block = _mm_set_epi64x(static_cast<int64_t>(__builtin_bswap64(low)),
+                                         static_cast<int64_t>(__builtin_bswap64(high)));
+    high += ++low == 0 ? 1 : 0;
+    return block;
+  }
+};
+
+// The rounds before the last, from the state after the first key addition.
+template <int R>
+AESNI_INLINE __m128i InnerRounds(const Keys<R>& keys, __m128i x) {
+#  pragma GCC unroll 16
+  for (int i = 1; i < R; ++i) x = _mm_aesenc_si128(x, keys.k[i]);
+  return x;
+}
+
+// In the serial modes the chain goes from one block's last round into the next block's first
+// key addition, with an XOR of a data block in between. That XOR joins the last round key
+// instead (the last round ends in a key addition), so the chain's path is the AES instructions
+// alone; the block itself is recovered off that path.
+template <int R>
+AESNI_INLINE void Serial(
+    const uint32_t* rk, ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t n) {
+  const Keys<R> keys(rk);
+  const __m128i first = keys.k[0], last = keys.k[R];
+  // x: the chain (CBC: chain XOR plain block) after the first key addition.
+  __m128i x = Xor(Load(chain), first);
+  switch (mode) {
+    case ModeRun::kCbcEncrypt:
+      // c[i] = E(c[i-1] ^ p[i]); x = c[i-1] ^ p[i] ^ k0.
+      if (n != 0)
+        x = Xor(x, Load(in));
+      for (; n > 1; --n, in += 16, out += 16) {
+        const __m128i next = Xor(Load(in + 16), first);
+        x = _mm_aesenclast_si128(InnerRounds(keys, x), Xor(last, next));
+        Store(out, Xor(x, next));
+      }
+      if (n != 0) {
+        const __m128i c = _mm_aesenclast_si128(InnerRounds(keys, x), last);
+        Store(out, c);
+        x = Xor(c, first);
+      }
+      break;
+    case ModeRun::kCfbEncrypt:
+      // c[i] = E(c[i-1]) ^ p[i]; x = c[i-1] ^ k0.
+      for (; n != 0; --n, in += 16, out += 16) {
+        x = _mm_aesenclast_si128(InnerRounds(keys, x), Xor(last, Xor(Load(in), first)));
+        Store(out, Xor(x, first));
+      }
+      break;
+    case ModeRun::kOfb: {
+      // s[i] = E(s[i-1]); x = s[i-1] ^ k0.
+      const __m128i last_first = Xor(last, first);
+      for (; n != 0; --n, in += 16, out += 16) {
+        x = _mm_aesenclast_si128(InnerRounds(keys, x), last_first);
+        Store(out, Xor(Xor(x, first), Load(in)));
+      }
+      break;
     }
-    for (int j = 0; j < 8; ++j) Store(out + 16 * j, LastRound<kEncrypt>(b[j], k[rounds]));
+    case ModeRun::kCfb8Encrypt: {
+      // The register shifts one byte towards the front and takes the cipher byte at the end.
+      __m128i c = Load(chain);
+      for (size_t i = 0; i < n; ++i) {
+        const __m128i t = Block<true>(keys, c);
+        const auto y = static_cast<uint8_t>(in[i] ^ static_cast<uint8_t>(_mm_cvtsi128_si32(t)));
+        out[i] = y;
+        c = _mm_or_si128(_mm_srli_si128(c, 1), _mm_slli_si128(_mm_cvtsi32_si128(y), 15));
+      }
+      x = Xor(c, first);
+      break;
+    }
+    default:
+      break;
   }
-  for (; blocks != 0; --blocks, in += 16, out += 16) {
-    __m128i b = _mm_xor_si128(Load(in), k[0]);
-    for (uint32_t i = 1; i < rounds; ++i) b = Round<kEncrypt>(b, k[i]);
-    Store(out, LastRound<kEncrypt>(b, k[rounds]));
+  Store(chain, Xor(x, first));
+}
+
+template <int R>
+AESNI_INLINE void Parallel(const uint32_t* encrypt,
+                           const uint32_t* decrypt,
+                           ModeRun mode,
+                           uint8_t* chain,
+                           const uint8_t* in,
+                           uint8_t* out,
+                           size_t n) {
+  __m128i prev = Load(chain);
+  if (mode == ModeRun::kCbcDecrypt) {
+    const Keys<R> keys(decrypt);
+    // Every cipher block of a group is loaded before any plain block is stored (in place).
+    for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
+      __m128i c[kLanes], b[kLanes];
+      for (int j = 0; j < kLanes; ++j) b[j] = c[j] = Load(in + 16 * j);
+      Blocks<false, R, kLanes>(keys, b);
+      Store(out, Xor(b[0], prev));
+      for (int j = 1; j < kLanes; ++j) Store(out + 16 * j, Xor(b[j], c[j - 1]));
+      prev = c[kLanes - 1];
+    }
+    for (; n != 0; --n, in += 16, out += 16) {
+      const __m128i c = Load(in);
+      Store(out, Xor(Block<false>(keys, c), prev));
+      prev = c;
+    }
+  } else if (mode == ModeRun::kCfbDecrypt) {
+    const Keys<R> keys(encrypt);
+    for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
+      __m128i c[kLanes], b[kLanes];
+      for (int j = 0; j < kLanes; ++j) c[j] = Load(in + 16 * j);
+      b[0] = prev;
+      for (int j = 1; j < kLanes; ++j) b[j] = c[j - 1];
+      Blocks<true, R, kLanes>(keys, b);
+      for (int j = 0; j < kLanes; ++j) Store(out + 16 * j, Xor(b[j], c[j]));
+      prev = c[kLanes - 1];
+    }
+    for (; n != 0; --n, in += 16, out += 16) {
+      const __m128i c = Load(in);
+      Store(out, Xor(Block<true>(keys, prev), c));
+      prev = c;
+    }
+  } else if (mode == ModeRun::kCtr) {
+    const Keys<R> keys(encrypt);
+    CounterBlocks counter{detail::LoadBe64(chain), detail::LoadBe64(chain + 8)};
+    for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
+      __m128i b[kLanes];
+      for (int j = 0; j < kLanes; ++j) b[j] = counter.Next();
+      Blocks<true, R, kLanes>(keys, b);
+      for (int j = 0; j < kLanes; ++j) Store(out + 16 * j, Xor(b[j], Load(in + 16 * j)));
+    }
+    for (; n != 0; --n, in += 16, out += 16)
+      Store(out, Xor(Block<true>(keys, counter.Next()), Load(in)));
+    detail::StoreBe64(chain, counter.high);
+    detail::StoreBe64(chain + 8, counter.low);
+    return;
   }
+  Store(chain, prev);
 }
 
 }  // namespace
@@ -54,14 +227,60 @@ VARKESH_KERNEL("aes,sse2")
 
 void RijndaelAesniEncrypt(
     const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  Blocks<true>(rk, rounds, in, out, blocks);
+  switch (rounds) {
+    case 10:
+      return Ecb<true, 10>(rk, in, out, blocks);
+    case 12:
+      return Ecb<true, 12>(rk, in, out, blocks);
+    default:
+      return Ecb<true, 14>(rk, in, out, blocks);
+  }
 }
 
 VARKESH_KERNEL("aes,sse2")
 
 void RijndaelAesniDecrypt(
     const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  Blocks<false>(rk, rounds, in, out, blocks);
+  switch (rounds) {
+    case 10:
+      return Ecb<false, 10>(rk, in, out, blocks);
+    case 12:
+      return Ecb<false, 12>(rk, in, out, blocks);
+    default:
+      return Ecb<false, 14>(rk, in, out, blocks);
+  }
+}
+
+VARKESH_KERNEL("aes,sse2")
+
+void RijndaelAesniModes(const uint32_t* encrypt,
+                        const uint32_t* decrypt,
+                        uint32_t rounds,
+                        ModeRun mode,
+                        uint8_t* chain,
+                        const uint8_t* in,
+                        uint8_t* out,
+                        size_t count) {
+  const bool serial = mode == ModeRun::kCbcEncrypt || mode == ModeRun::kCfbEncrypt ||
+                      mode == ModeRun::kOfb || mode == ModeRun::kCfb8Encrypt;
+  if (serial) {
+    switch (rounds) {
+      case 10:
+        return Serial<10>(encrypt, mode, chain, in, out, count);
+      case 12:
+        return Serial<12>(encrypt, mode, chain, in, out, count);
+      default:
+        return Serial<14>(encrypt, mode, chain, in, out, count);
+    }
+  }
+  switch (rounds) {
+    case 10:
+      return Parallel<10>(encrypt, decrypt, mode, chain, in, out, count);
+    case 12:
+      return Parallel<12>(encrypt, decrypt, mode, chain, in, out, count);
+    default:
+      return Parallel<14>(encrypt, decrypt, mode, chain, in, out, count);
+  }
 }
 
 }  // namespace varkesh::kernels

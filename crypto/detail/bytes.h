@@ -57,16 +57,30 @@ constexpr uint32_t Rotr32(uint32_t v, unsigned n) { return std::rotr(v, static_c
 
 constexpr uint64_t Rotr64(uint64_t v, unsigned n) { return std::rotr(v, static_cast<int>(n & 63)); }
 
-// XOR of n bytes; out may be the same memory as a or b.
+// XOR of n bytes, eight at a time; out may be the same memory as a or b.
 inline void XorBytes(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t n) {
-  for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(a[i] ^ b[i]);
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    x ^= y;
+    std::memcpy(out + i, &x, 8);
+  }
+  for (; i < n; ++i) out[i] = static_cast<uint8_t>(a[i] ^ b[i]);
 }
 
-// Fills n bytes with `fill` through a volatile pointer, so the store survives even when the
-// memory is never read again (key schedules about to be freed, digests used as keys).
+// Fills n bytes with `fill` so that the store survives even when the memory is never read again
+// (key schedules about to be freed, digests used as keys): a plain memset, followed by an empty
+// assembly statement that the compiler must assume reads the memory.
 inline void SecureWipe(void* p, size_t n, uint8_t fill = 0) {
+#if defined(__GNUC__) || defined(__clang__)
+  std::memset(p, fill, n);
+  __asm__ __volatile__("" : : "r"(p) : "memory");
+#else
   auto* v = static_cast<volatile uint8_t*>(p);
   for (size_t i = 0; i < n; ++i) v[i] = fill;
+#endif
 }
 
 template <class T>
