@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "bench/peers.h"
 #include "varkesh/algorithms.h"
@@ -136,19 +137,29 @@ void AddCipherRow(std::string_view our_class,
                   std::string_view algorithm,
                   std::string_view label,
                   unsigned key_bits,
-                  Op op) {
+                  Op op,
+                  size_t buffer_bytes) {
   const std::vector<uint8_t> key = TestBytes(key_bits / 8, 7);
   std::vector<Contender> contenders{{"varkesh", OurCipher(our_class, key, op)}};
   for (const PeerLibrary& peer : PeerLibraries()) {
     contenders.push_back({peer.name, peer.cipher(algorithm, op, key)});
   }
-  AddRow(std::string(label) + ":" + std::string(OpName(op)), kBuffer, std::move(contenders));
+  std::string row(label);
+  row.append(":").append(OpName(op));
+  if (buffer_bytes != kBuffer)
+    row.append("@").append(std::to_string(buffer_bytes));
+  AddRow(row, buffer_bytes, std::move(contenders));
 }
 
 }  // namespace varkesh::bench
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string_view(argv[1]) == "--first-use") {
+    varkesh::bench::PrintFirstUse();
+    return 0;
+  }
   varkesh::bench::AddCoreRows();
+  varkesh::bench::AddCipherRows();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;

@@ -73,14 +73,24 @@ void AddRow(const std::string& row, size_t buffer_bytes, std::vector<Contender> 
 void AddHashRow(std::string_view our_class, std::string_view algorithm);
 
 // A cipher class of ours keyed with `key_bits` against every peer's `algorithm` with the same
-// key, over 8 KiB buffers. The row is named "<label>/<op>".
+// key, over buffers of `buffer_bytes` (8 KiB by default). The row is named "<label>:<op>", with
+// "@<bytes>" appended for other buffer sizes.
 void AddCipherRow(std::string_view our_class,
                   std::string_view algorithm,
                   std::string_view label,
                   unsigned key_bits,
-                  Op op);
+                  Op op,
+                  size_t buffer_bytes = 8192);
 
 // The rows of this library's core: the hashes, AES in every mode, RC4 (bench/core_rows.cpp).
 void AddCoreRows();
+
+// The other block ciphers: CBC both ways over 8 KiB, 8-bit CFB over 64-byte strings
+// (bench/cipher_rows.cpp).
+void AddCipherRows();
+
+// Prints, for every cipher, the thread CPU time of its first use in a fresh process (a key
+// set-up and one string encrypted), tables built on first use included.
+void PrintFirstUse();
 
 }  // namespace varkesh::bench

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "crypto/block_ciphers.h"
+#include "crypto/detail/cpu.h"
 
 namespace varkesh {
 
@@ -27,5 +28,16 @@ class Serpent final : public CipherImpl<Serpent, ids::kSerpent, BlockCipher128> 
  private:
   std::array<uint32_t, 33 * 4> subkeys_;
 };
+
+namespace kernels {
+
+// serpent_avx2.cpp (needs kCpuAvx2) and serpent_avx512.cpp (kCpuAvx512f): whole groups of 8 or
+// 16 blocks of a run, in place allowed, with the 132 subkey words `k`; each returns how many
+// blocks it did and leaves the rest.
+size_t SerpentAvx2(const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks);
+size_t SerpentAvx512(
+    const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks);
+
+}  // namespace kernels
 
 }  // namespace varkesh

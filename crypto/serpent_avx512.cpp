@@ -1,0 +1,20 @@
+// Serpent on 16 blocks side by side in 512-bit vectors.
+#include "crypto/serpent.h"
+
+#if VARKESH_X86
+
+// Everything defined from here on, the rounds of serpent_rounds.h included, is compiled for the
+// extension; their instantiations on this file's vector type exist only here.
+#  pragma GCC target("avx512f")
+#  include "crypto/serpent_rounds.h"
+
+VARKESH_KERNEL("avx512f")
+__attribute__((flatten))
+
+size_t varkesh::kernels::SerpentAvx512(
+    const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks) {
+  using Vector = uint32_t __attribute__((vector_size(64)));
+  return serpent::VectorGroups<Vector>(k, decrypt, in, out, blocks);
+}
+
+#endif  // VARKESH_X86
