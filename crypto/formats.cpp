@@ -1,6 +1,7 @@
 #include "varkesh/formats.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "crypto/detail/bytes.h"
@@ -139,7 +140,22 @@ std::string HashSum(const HashClass& hash, std::string_view bytes) {
 std::string HashSum(const HashClass& hash, ByteReader& in) {
   const std::unique_ptr<Hash> hasher = hash.create();
   hasher->Init();
-  hasher->UpdateFromStream(in);
+  // The digest does not depend on how the bytes are cut: a small file goes through one chunk on
+  // the stack, a large one continues in large reads into a heap buffer. Both are wiped as far
+  // as they were filled, up to the end of the stream (a read of 0 bytes).
+  std::array<uint8_t, kStreamChunk> chunk;
+  size_t got = 0, filled = 0;
+  while ((got = in.Read(chunk.data(), chunk.size())) != 0) {
+    hasher->Update(chunk.data(), got);
+    filled = std::max(filled, got);
+    if (got == chunk.size())
+      break;
+  }
+  detail::SecureWipe(chunk.data(), filled);
+  if (got != 0) {
+    WipedBuffer buffer(kFileBuffer);
+    while ((got = in.Read(buffer.data(), buffer.size())) != 0) hasher->Update(buffer.data(), got);
+  }
   return FinalHex(*hasher);
 }
 

@@ -8,6 +8,7 @@
 #include "crypto/md5.h"
 #include "tests/test_streams.h"
 #include "varkesh/algorithms.h"
+#include "varkesh/formats.h"
 #include "varkesh/hex.h"
 
 namespace varkesh::test {
@@ -132,6 +133,20 @@ TEST(HashFromStream, ReadErrorPropagatesAndLeavesTheHashRunning) {
   uint8_t digest[16];
   md5.Final(digest);
   EXPECT_EQ(ToHex(digest, 16), Md5Hex(std::string(kStreamChunk, 'x')));
+}
+
+// A file's sum reads a first chunk, then large reads to the end; short reads anywhere (a pipe)
+// must neither end it early nor feed anything twice.
+TEST(HashFromStream, FileSumsEqualTheSumOfTheBytes) {
+  for (const size_t size : {size_t{0}, size_t{1}, kStreamChunk - 1, kStreamChunk, kStreamChunk + 1,
+                            9 * kStreamChunk + 5, 30 * kStreamChunk}) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>(i * 131 + i / 7);
+    for (const size_t max_read : {size_t{1000}, kStreamChunk - 1, SIZE_MAX}) {
+      MemoryReader reader(data, max_read);
+      EXPECT_EQ(HashSum(HashClassOf<Md5>(), reader), Md5Hex(data)) << size << "/" << max_read;
+    }
+  }
 }
 
 }  // namespace
