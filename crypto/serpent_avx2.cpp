@@ -8,13 +8,14 @@
 #  pragma GCC target("avx2")
 #  include "crypto/serpent_rounds.h"
 
-VARKESH_KERNEL("avx2")
-__attribute__((flatten))
+namespace varkesh::kernels {
 
-size_t varkesh::kernels::SerpentAvx2(
-    const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks) {
+[[gnu::flatten]] VARKESH_KERNEL("avx2") size_t
+    SerpentAvx2(const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks) {
   using Vector = uint32_t __attribute__((vector_size(32)));
   return serpent::VectorGroups<Vector>(k, decrypt, in, out, blocks);
 }
+
+}  // namespace varkesh::kernels
 
 #endif  // VARKESH_X86

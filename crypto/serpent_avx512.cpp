@@ -8,13 +8,14 @@
 #  pragma GCC target("avx512f")
 #  include "crypto/serpent_rounds.h"
 
-VARKESH_KERNEL("avx512f")
-__attribute__((flatten))
+namespace varkesh::kernels {
 
-size_t varkesh::kernels::SerpentAvx512(
-    const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks) {
+[[gnu::flatten]] VARKESH_KERNEL("avx512f") size_t
+    SerpentAvx512(const uint32_t* k, bool decrypt, const uint8_t* in, uint8_t* out, size_t blocks) {
   using Vector = uint32_t __attribute__((vector_size(64)));
   return serpent::VectorGroups<Vector>(k, decrypt, in, out, blocks);
 }
+
+}  // namespace varkesh::kernels
 
 #endif  // VARKESH_X86
