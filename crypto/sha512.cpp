@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "crypto/detail/cpu.h"
+#include "crypto/detail/sha512_step.h"
 #include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/sha.h"
@@ -11,32 +13,25 @@ namespace varkesh {
 namespace {
 
 using detail::LoadBe64;
-using detail::Rotr64;
 using detail::Unroll;
-
-// The two big sigmas (rotr 28, 34, 39 and 14, 18, 41) nested, so that each needs one copy of x
-// fewer.
-constexpr uint64_t BigSigma0(uint64_t x) { return Rotr64(Rotr64(Rotr64(x, 5) ^ x, 6) ^ x, 28); }
-
-constexpr uint64_t BigSigma1(uint64_t x) { return Rotr64(Rotr64(Rotr64(x, 23) ^ x, 4) ^ x, 14); }
-
-constexpr uint64_t SmallSigma0(uint64_t x) { return Rotr64(x, 1) ^ Rotr64(x, 8) ^ (x >> 7); }
-
-constexpr uint64_t SmallSigma1(uint64_t x) { return Rotr64(x, 19) ^ Rotr64(x, 61) ^ (x >> 6); }
+using namespace detail::sha512;  // NOLINT(google-build-using-namespace): the step and sigmas
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Sha512Base
 
-// 80 steps over a rolling 16-word schedule. The registers rotate roles: at step t, register a
-// sits at index -t mod 8 and b .. h follow it cyclically.
+// 80 steps over a rolling 16-word schedule; where AVX2 is there, a kernel computes the schedule
+// in vectors instead.
 void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
+#if VARKESH_X86
+  if (detail::CpuHas(detail::kCpuAvx2 | detail::kCpuBmi2))
+    return kernels::Sha512Avx2(state_.data(), blocks, count);
+#endif
   uint64_t w[16];
   for (; count != 0; --count, blocks += 128) {
     uint64_t v[8];
     for (int i = 0; i < 8; ++i) v[i] = state_[i];
-    // Majority as b ^ ((a ^ b) & (b ^ c)), where b ^ c is the previous step's a ^ b.
     uint64_t bc = v[1] ^ v[2];
     Unroll(
         [&](auto step) __attribute__((always_inline)) {
@@ -47,16 +42,7 @@ void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
             w[t % 16] +=
                 SmallSigma1(w[(t - 2) % 16]) + w[(t - 7) % 16] + SmallSigma0(w[(t - 15) % 16]);
           }
-          const uint64_t a = v[(80 - t) % 8], b = v[(81 - t) % 8];
-          uint64_t& d = v[(83 - t) % 8];
-          const uint64_t e = v[(84 - t) % 8], f = v[(85 - t) % 8], g = v[(86 - t) % 8];
-          uint64_t& h = v[(87 - t) % 8];
-          const uint64_t t1 =
-              h + BigSigma1(e) + (g ^ (e & (f ^ g))) + tables::SHA512_K[t] + w[t % 16];
-          d += t1;
-          const auto ab = a ^ b;
-          h = t1 + BigSigma0(a) + (b ^ (ab & bc));
-          bc = ab;
+          Step<t>(v, bc, tables::SHA512_K[t] + w[t % 16]);
         },
         std::make_index_sequence<80>{});
     for (int i = 0; i < 8; ++i) state_[i] += v[i];

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "crypto/detail/cpu.h"
 #include "crypto/detail/md_hash.h"
 
 namespace varkesh {
@@ -41,5 +42,13 @@ class Sha512 final : public HashImpl<Sha512, ids::kSha512, Sha512Base> {
   void Init() override;
   void Final(uint8_t* digest) override;
 };
+
+namespace kernels {
+
+// sha512_avx2.cpp (needs kCpuAvx2 and kCpuBmi2): `count` blocks into the state, the message
+// schedule computed two words at a time in vectors.
+void Sha512Avx2(uint64_t* state, const uint8_t* blocks, size_t count);
+
+}  // namespace kernels
 
 }  // namespace varkesh
