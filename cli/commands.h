@@ -49,8 +49,19 @@ struct CipherOptions {
   std::string output;  // empty or "-" is standard output
 };
 
+// `varkesh guess`: which cipher, key hash and pass-phrase code page decrypt a text or a file.
+struct GuessOptions {
+  CipherOptions data;  // the pass phrase and the text or input file; no cipher or key hash
+  std::vector<std::string> code_pages;  // of the pass phrase; none: 1251, 1252 and UTF-8
+  size_t top = 10;                      // candidates listed
+  unsigned jobs = 0;                    // threads; 0: one per processor
+  std::string expect_sha256;            // hexadecimal digest of the whole plaintext, if known
+  std::string expect_md5;
+};
+
 int RunHash(const HashOptions& options);
 int RunCipher(const CipherOptions& options);
+int RunGuess(const GuessOptions& options);
 int RunSelfTest();
 int RunAlgorithms();
 

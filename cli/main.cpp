@@ -69,6 +69,35 @@ int main(int argc, char** argv) {
                    "the order of the files")
       ->type_name("N");
 
+  // Where the pass phrase comes from, for the commands that need one.
+  const auto add_passphrase_options = [](CLI::App* cmd, CipherOptions& o) {
+    CLI::Option* env = cmd->add_option("--passphrase-env", o.passphrase_env,
+                                       "Take the pass phrase from this environment variable")
+                           ->type_name("VAR");
+    CLI::Option* file = cmd->add_option("--passphrase-file", o.passphrase_file,
+                                        "Take the pass phrase from the first line of this file "
+                                        "(-: standard input, when the data comes from elsewhere)")
+                            ->type_name("FILE")
+                            ->excludes(env);
+    cmd->add_option("--passphrase-fd", o.passphrase_fd,
+                    "Take the pass phrase from the first line read from this descriptor")
+        ->type_name("FD")
+        ->excludes(env)
+        ->excludes(file);
+    cmd->add_flag("--empty-passphrase", o.empty_passphrase, "Accept an empty pass phrase");
+  };
+  // --text or an input file; returns --text.
+  const auto add_data_options = [](CLI::App* cmd, CipherOptions& o) {
+    CLI::Option* text =
+        cmd->add_option("--text", o.text,
+                        "Work on this text in the string format (Base64); - reads standard input")
+            ->type_name("TEXT");
+    cmd->add_option("input", o.input, "Input file in the file format; - or nothing: standard input")
+        ->type_name("FILE")
+        ->excludes(text);
+    return text;
+  };
+
   CipherOptions encrypt, decrypt;
   decrypt.encrypt = false;
   std::vector<CLI::Option*> text_options;
@@ -84,28 +113,9 @@ int main(int argc, char** argv) {
                     "md4 md5 rmd128 rmd160 sha1 sha256 sha384 sha512 tiger")
         ->type_name("HASH")
         ->capture_default_str();
-    CLI::Option* env = cmd->add_option("--passphrase-env", o.passphrase_env,
-                                       "Take the pass phrase from this environment variable")
-                           ->type_name("VAR");
-    CLI::Option* file = cmd->add_option("--passphrase-file", o.passphrase_file,
-                                        "Take the pass phrase from the first line of this file "
-                                        "(-: standard input, when the data comes from elsewhere)")
-                            ->type_name("FILE")
-                            ->excludes(env);
-    cmd->add_option("--passphrase-fd", o.passphrase_fd,
-                    "Take the pass phrase from the first line read from this descriptor")
-        ->type_name("FD")
-        ->excludes(env)
-        ->excludes(file);
-    cmd->add_flag("--empty-passphrase", o.empty_passphrase, "Accept an empty pass phrase");
+    add_passphrase_options(cmd, o);
     add_code_page(cmd, o.code_page);
-    CLI::Option* text =
-        cmd->add_option("--text", o.text,
-                        "Work on this text in the string format (Base64); - reads standard input")
-            ->type_name("TEXT");
-    cmd->add_option("input", o.input, "Input file in the file format; - or nothing: standard input")
-        ->type_name("FILE")
-        ->excludes(text);
+    CLI::Option* text = add_data_options(cmd, o);
     cmd->add_option("output", o.output, "Output file; - or nothing: standard output")
         ->type_name("FILE")
         ->excludes(text);
@@ -120,6 +130,38 @@ int main(int argc, char** argv) {
   CLI::App* encrypt_cmd = add_cipher_command("encrypt", "Encrypt a text or a file", encrypt);
   CLI::App* decrypt_cmd = add_cipher_command("decrypt", "Decrypt a text or a file", decrypt);
 
+  GuessOptions guess;
+  guess.data.encrypt = false;
+  CLI::App* guess_cmd = app.add_subcommand(
+      "guess", "Find the cipher, key hash and pass-phrase code page that decrypt a text or a file");
+  add_passphrase_options(guess_cmd, guess.data);
+  text_options.push_back(add_data_options(guess_cmd, guess.data));
+  guess_cmd
+      ->add_option("--code-page", guess.code_pages,
+                   "Code pages the pass phrase may have been typed in, separated by commas "
+                   "(default: 1251,1252,utf-8)")
+      ->delimiter(',');
+  guess_cmd->add_option("--top", guess.top, "List this many candidates")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+  guess_cmd->add_option("-j,--jobs", guess.jobs, "Threads (default: one per processor)");
+  CLI::Option* sha256 =
+      guess_cmd->add_option("--expect-sha256", guess.expect_sha256,
+                            "The SHA-256 digest of the whole plaintext: the first candidate "
+                            "whose plaintext has it wins");
+  guess_cmd
+      ->add_option("--expect-md5", guess.expect_md5,
+                   "The MD5 digest of the whole plaintext, likewise")
+      ->excludes(sha256);
+  guess_cmd->footer(
+      "Every cipher and key hash is tried with the pass phrase in every code page (570 "
+      "candidates by default), and each plaintext is scored in bits of evidence that it is text "
+      "or a file of a known kind rather than random bytes; a file is judged by its first 64 KiB.\n"
+      "Exit status: 0 when one candidate clearly wins: it scores at least 30 bits (random "
+      "bytes reach that about once in a billion tries) and at least 10 bits more than any other; "
+      "with --expect-sha256 or --expect-md5, 0 when a candidate's plaintext has that digest. 1 "
+      "when no candidate wins, 2 for usage errors.");
+
   app.add_subcommand("selftest", "Run the known-answer test of every hash and cipher");
   app.add_subcommand("algorithms", "List the hashes and ciphers with their indices and sizes");
 
@@ -129,6 +171,7 @@ int main(int argc, char** argv) {
   hash.has_check = check_opt->count() != 0;
   encrypt.has_text = text_options[0]->count() != 0;
   decrypt.has_text = text_options[1]->count() != 0;
+  guess.data.has_text = text_options[2]->count() != 0;
 
   int status = 0;
   try {
@@ -138,6 +181,8 @@ int main(int argc, char** argv) {
       status = RunCipher(encrypt);
     if (decrypt_cmd->parsed())
       status = RunCipher(decrypt);
+    if (guess_cmd->parsed())
+      status = RunGuess(guess);
     if (app.got_subcommand("selftest"))
       status = RunSelfTest();
     if (app.got_subcommand("algorithms"))

@@ -45,14 +45,6 @@ size_t StderrColumns() {
   return 80;
 }
 
-bool StderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
-
 #ifdef _WIN32
 
 // The console as the prompt found it; a console control handler may put it back.
@@ -249,6 +241,14 @@ platform::SecretText ReadHiddenLine(const char* prompt) {
 }  // namespace
 
 platform::SecretText PromptHidden(const char* prompt) { return ReadHiddenLine(prompt); }
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 void RestoreTerminal() noexcept {
 #ifdef _WIN32

@@ -14,6 +14,9 @@ namespace varkesh::cli {
 // when the process has no terminal.
 platform::SecretText PromptHidden(const char* prompt);
 
+// True when standard error goes to a terminal, where progress is drawn.
+bool StderrIsTerminal();
+
 // Puts the terminal back as the prompt found it. Safe in a signal handler.
 void RestoreTerminal() noexcept;
 

@@ -4,7 +4,13 @@
 #include "cli/guess.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#  include <sys/wait.h>
+#endif
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -270,6 +276,131 @@ TEST(GuessPlausibility, TextReadsBestInItsOwnCodePage) {
   EXPECT_EQ(Model().ScoreString(Bytes(Page("1252").FromUtf8(german))).code_page, &Page("1252"));
   EXPECT_EQ(Model().ScoreString(Bytes(Random(40, 1))).kind, "");
 }
+
+#ifndef _WIN32
+// The command as users run it, on data the plug-in encrypted: the table, the verdict, the
+// decrypt command for the winner and the exit status.
+class GuessCommand : public Guess {
+ protected:
+  struct Result {
+    int status;
+    std::string out, err;
+  };
+
+  // Runs `varkesh guess` in the scratch folder with VARKESH_PASS holding `pass` and
+  // --passphrase-env VARKESH_PASS in front of `args`; `input` is standard input.
+  Result Run(const std::string& pass,
+             const std::vector<std::string>& args,
+             const std::string& input = "") {
+    WriteFile(dir_ / "stdin", input);
+    std::string command = "cd '" + dir_.string() + "' && VARKESH_PASS='" + pass + "' '" +
+                          VARKESH_CLI + "' guess --passphrase-env VARKESH_PASS";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " <stdin >stdout 2>stderr";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "stdout"),
+            ReadFile(dir_ / "stderr")};
+  }
+};
+
+TEST_F(GuessCommand, PrintsTheWinnerAndTheCommandThatDecryptsWithIt) {
+  const std::string text = EncryptText("Meet me at the station at half past six.", "secret", 15, 6);
+  const std::string pdf = ReadFile(fs::path(VARKESH_SAMPLE_DIR) / "sample.pdf");
+  WriteFile(dir_ / "report.enc", EncryptFile(pdf, "secret", 2, 9));
+  const std::string decrypt =
+      "varkesh decrypt -c rijndael -k sha256 --code-page 1251 "
+      "--passphrase-env VARKESH_PASS --text " +
+      text + "\n";
+
+  const Result r = Run("secret", {"--top", "3", "--text", text});
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8) << r.out;
+  EXPECT_NE(r.out.find("\n   1 "), std::string::npos);
+  EXPECT_NE(r.out.find("Rijndael   Sha256     any         \"Meet me at the station at half past "
+                       "six.\"\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\nCandidate 1 clearly wins"), std::string::npos) << r.out;
+  EXPECT_TRUE(r.out.ends_with("Decrypt with:\n  " + decrypt)) << r.out;
+
+  // The text from standard input, broken over lines.
+  std::string broken = text;
+  broken.insert(8, "\n ");
+  const Result piped = Run("secret", {"--text", "-"}, broken);
+  EXPECT_EQ(piped.status, 0) << piped.out;
+  EXPECT_TRUE(piped.out.ends_with(" --passphrase-env VARKESH_PASS --text -\n")) << piped.out;
+
+  // A file, named or from standard input: the output is named for what it turned out to be.
+  const Result file = Run("secret", {"report.enc"});
+  EXPECT_EQ(file.status, 0) << file.err;
+  EXPECT_NE(file.out.find("  PDF document\n"), std::string::npos) << file.out;
+  EXPECT_TRUE(
+      file.out.ends_with(" -c cast256 -k tiger --code-page 1251 --passphrase-env "
+                         "VARKESH_PASS report.enc report.pdf\n"))
+      << file.out;
+  EXPECT_TRUE(Run("secret", {"-"}, ReadFile(dir_ / "report.enc"))
+                  .out.ends_with(" VARKESH_PASS - decrypted.pdf\n"));
+}
+
+TEST_F(GuessCommand, ExitStatus) {
+  const std::string shortText = EncryptText("Call Anna", "digest", 9, 9);
+  const std::string md5 = HashSum(*HashTable()[2].cls, "Call Anna");
+  const std::string sha256 = HashSum(*HashTable()[6].cls, "Call Anna");
+  WriteFile(dir_ / "random", Random(5000, 7));
+  std::string lower = sha256;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+
+  struct Case {
+    const char* what;
+    std::string pass;
+    std::vector<std::string> args;
+    int status;
+    std::string message;  // found in standard output or standard error
+  };
+
+  const Case cases[] = {
+      {"random bytes", "digest", {"random"}, 1, "No candidate clearly wins"},
+      {"wrong pass phrase",
+       "Digest",
+       {"--text", EncryptText("Meet me at the station at half past six.", "digest", 4, 4)},
+       1,
+       "The best candidate decrypts with:"},
+      {"a digest decides a short text",
+       "digest",
+       {"--expect-md5", md5, "--text", shortText},
+       0,
+       "-c mars -k tiger"},
+      {"in lower case",
+       "digest",
+       {"--expect-sha256", lower, "--text", shortText},
+       0,
+       "has the expected digest"},
+      {"no plaintext has the digest",
+       "digest",
+       {"--expect-md5", std::string(32, '0'), "--text", shortText},
+       1,
+       "No candidate's plaintext has the expected digest."},
+      {"unknown code page",
+       "digest",
+       {"--code-page", "1251,cp9999", "x"},
+       2,
+       "varkesh: Unknown code page: cp9999\n"},
+      {"digest too short", "digest", {"--expect-md5", "00", "x"}, 2, "32 hexadecimal digits"},
+      {"digest not hexadecimal",
+       "digest",
+       {"--expect-sha256", std::string(64, 'g'), "x"},
+       2,
+       "Not a hexadecimal digest"},
+      {"missing file", "digest", {"missing"}, 1, "Cannot open file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Result r = Run(c.pass, c.args);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(c.message), std::string::npos) << r.out << r.err;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace varkesh::test
