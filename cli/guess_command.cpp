@@ -289,8 +289,8 @@ int RunGuess(const GuessOptions& options) {
   CipherOptions pass_options = data;
   pass_options.encrypt = false;
   std::vector<const CodePage*> missing;
-  std::vector<PassPhraseVariant> variants =
-      PassPhraseVariants(ReadPassPhrase(pass_options, data_on_stdin).value(), pages, &missing);
+  const SecretText typed = ReadPassPhrase(pass_options, data_on_stdin);
+  std::vector<PassPhraseVariant> variants = PassPhraseVariants(typed.value(), pages, &missing);
 
   struct Wiper {
     std::vector<PassPhraseVariant>& v;
@@ -298,9 +298,13 @@ int RunGuess(const GuessOptions& options) {
     ~Wiper() { Wipe(v); }
   } wiper{variants};
 
-  for (const CodePage* page : missing) {
-    ReportError("Code page " + std::string(page->Name()) +
-                " lacks a character of the pass phrase; it is not tried");
+  if (!missing.empty() && !text::IsValidUtf8(typed.value())) {
+    ReportError("The pass phrase is not UTF-8; only its bytes as they are (utf-8) are tried");
+  } else {
+    for (const CodePage* page : missing) {
+      ReportError("Code page " + std::string(page->Name()) +
+                  " lacks a character of the pass phrase; it is not tried");
+    }
   }
   if (variants.empty())
     throw Error("No code page holds every character of the pass phrase");
