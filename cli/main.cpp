@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
       ->delimiter(',');
   guess_cmd->add_option("--top", guess.top, "List this many candidates")
       ->capture_default_str()
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Range(1, 1000000));
   guess_cmd->add_option("-j,--jobs", guess.jobs, "Threads (default: one per processor)");
   CLI::Option* sha256 =
       guess_cmd->add_option("--expect-sha256", guess.expect_sha256,
