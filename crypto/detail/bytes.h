@@ -75,6 +75,8 @@ inline void XorBytes(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t n)
 // assembly statement that the compiler must assume reads the memory.
 inline void SecureWipe(void* p, size_t n, uint8_t fill = 0) {
 #if defined(__GNUC__) || defined(__clang__)
+  if (n == 0)
+    return;  // p may be null then, and memset must not see a null pointer
   std::memset(p, fill, n);
   __asm__ __volatile__("" : : "r"(p) : "memory");
 #else
