@@ -125,19 +125,19 @@ CpuFeatures DetectedCpuFeatures() {
   return detected;
 }
 
-std::optional<CpuFeatures> ParseCpuFeatures(std::string_view spec, CpuFeatures base) {
-  spec = Trim(spec);
-  if (spec.empty() || spec == "all" || spec == "native")
+std::optional<CpuFeatures> ParseCpuFeatures(std::string_view list, CpuFeatures base) {
+  list = Trim(list);
+  if (list.empty() || list == "all" || list == "native")
     return base;
-  if (spec == "portable" || spec == "none")
+  if (list == "portable" || list == "none")
     return 0;
   // Removals start from what was detected, plain names from nothing; the two do not mix.
   std::optional<bool> removing;
   CpuFeatures result = 0;
-  while (!spec.empty()) {
-    const size_t end = spec.find(',');
-    std::string_view token = Trim(spec.substr(0, end));
-    spec = end == std::string_view::npos ? std::string_view{} : spec.substr(end + 1);
+  while (!list.empty()) {
+    const size_t end = list.find(',');
+    std::string_view token = Trim(list.substr(0, end));
+    list = end == std::string_view::npos ? std::string_view{} : list.substr(end + 1);
     bool remove = false;
     if (token.starts_with("-")) {
       token.remove_prefix(1), remove = true;
@@ -171,8 +171,8 @@ std::string CpuFeatureNames(CpuFeatures features) {
 CpuFeatures AvailableCpuFeatures() {
   static const CpuFeatures available = [] {
     const CpuFeatures detected = DetectedCpuFeatures();
-    const char* spec = std::getenv("VARKESH_CPU");
-    return spec == nullptr ? detected : ParseCpuFeatures(spec, detected).value_or(0);
+    const char* list = std::getenv("VARKESH_CPU");
+    return list == nullptr ? detected : ParseCpuFeatures(list, detected).value_or(0);
   }();
   return available;
 }

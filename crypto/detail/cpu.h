@@ -89,7 +89,7 @@ inline bool CpuHas(CpuFeatures needed) { return (ActiveCpuFeatures() & needed) =
 CpuFeatures SetCpuFeatures(CpuFeatures features);
 
 // Reads a VARKESH_CPU value against the features `base`; nothing if it cannot be read.
-std::optional<CpuFeatures> ParseCpuFeatures(std::string_view spec, CpuFeatures base);
+std::optional<CpuFeatures> ParseCpuFeatures(std::string_view list, CpuFeatures base);
 
 // The names of the features, comma-separated ("" for none).
 std::string CpuFeatureNames(CpuFeatures features);
