@@ -114,10 +114,10 @@ template <bool kForward>
 inline void TableBlock(const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out) {
   const WordTables& t = kForward ? kEncryptTables : kDecryptTables;
   const std::array<uint8_t, 256>& sbox = kForward ? AES_SBOX : AES_INV_SBOX;
-  const auto full_round = [&t](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  const auto full_round = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     return TableColumn(t, a, b, c, d);
   };
-  const auto last_round = [&sbox](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  const auto last_round = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     return SboxColumn(sbox, a, b, c, d);
   };
   State s = AddRoundKey({LoadLe32(in), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)}, rk);

@@ -157,7 +157,7 @@ DialogDriver::DialogDriver(void*, std::vector<DialogStep> steps, DialogReport& r
     report.errors.push_back("dialogs need Windows: no step was run");
 }
 
-DialogDriver::~DialogDriver() {}
+DialogDriver::~DialogDriver() { delete impl_; }
 
 #else
 
