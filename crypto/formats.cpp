@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "crypto/detail/bytes.h"
@@ -17,33 +18,39 @@ namespace {
 // are repeated until the buffer is full or the input ends.
 constexpr size_t kFileBuffer = 8 * kStreamChunk;
 
-size_t ReadFull(ByteReader& in, uint8_t* buffer, size_t size) {
-  size_t got = 0;
-  while (got < size) {
-    const size_t n = in.Read(buffer + got, size - got);
-    if (n == 0)
-      break;
-    got += n;
-  }
-  return got;
-}
-
-// A heap buffer wiped on every way out: it holds plaintext.
+// A heap buffer for plaintext, filled from a reader and wiped on every way out as far as it was
+// ever filled: a small file costs neither zeroing nor wiping the whole buffer.
 class WipedBuffer {
  public:
-  explicit WipedBuffer(size_t size) : bytes_(size) {}
+  explicit WipedBuffer(size_t size)
+      : bytes_(std::make_unique_for_overwrite<uint8_t[]>(size)), size_(size) {}
 
-  ~WipedBuffer() { detail::SecureWipe(bytes_.data(), bytes_.size()); }
+  ~WipedBuffer() { detail::SecureWipe(bytes_.get(), filled_); }
 
   WipedBuffer(const WipedBuffer&) = delete;
   WipedBuffer& operator=(const WipedBuffer&) = delete;
 
-  uint8_t* data() { return bytes_.data(); }
+  // Reads until the buffer is full or the input ends (a read of 0 bytes); returns the count.
+  size_t Fill(ByteReader& in) {
+    size_t got = 0;
+    while (got < size_) {
+      const size_t n = in.Read(bytes_.get() + got, size_ - got);
+      if (n == 0)
+        break;
+      got += n;
+      filled_ = std::max(filled_, got);
+    }
+    return got;
+  }
 
-  size_t size() const { return bytes_.size(); }
+  uint8_t* data() { return bytes_.get(); }
+
+  size_t size() const { return size_; }
 
  private:
-  std::vector<uint8_t> bytes_;
+  std::unique_ptr<uint8_t[]> bytes_;
+  size_t size_;
+  size_t filled_ = 0;
 };
 
 }  // namespace
@@ -100,7 +107,7 @@ uint64_t PassPhraseCipher::TransformFile(bool encrypt, ByteReader& in, ByteWrite
   WipedBuffer buffer(kFileBuffer);
   uint64_t total = 0;
   for (;;) {
-    const size_t got = ReadFull(in, buffer.data(), buffer.size());
+    const size_t got = buffer.Fill(in);
     // One call per 8192-byte chunk, as the plug-in makes them: block ciphers would not mind
     // longer calls, RC4 does.
     for (size_t at = 0; at < got; at += kStreamChunk) {
@@ -154,7 +161,7 @@ std::string HashSum(const HashClass& hash, ByteReader& in) {
   detail::SecureWipe(chunk.data(), filled);
   if (got != 0) {
     WipedBuffer buffer(kFileBuffer);
-    while ((got = in.Read(buffer.data(), buffer.size())) != 0) hasher->Update(buffer.data(), got);
+    while ((got = buffer.Fill(in)) != 0) hasher->Update(buffer.data(), got);
   }
   return FinalHex(*hasher);
 }
