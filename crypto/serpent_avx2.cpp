@@ -5,7 +5,11 @@
 
 // Everything defined from here on, the rounds of serpent_rounds.h included, is compiled for the
 // extension; their instantiations on this file's vector type exist only here.
-#  pragma GCC target("avx2")
+#  if defined(__clang__)
+#    pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#  else
+#    pragma GCC target("avx2")
+#  endif
 #  include "crypto/serpent_rounds.h"
 
 namespace varkesh::kernels {
@@ -18,4 +22,7 @@ namespace varkesh::kernels {
 
 }  // namespace varkesh::kernels
 
+#  if defined(__clang__)
+#    pragma clang attribute pop
+#  endif
 #endif  // VARKESH_X86
