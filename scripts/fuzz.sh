@@ -16,7 +16,8 @@ seconds=${1:-30}
 targets=()
 while (($#)) && [[ $1 != -- ]]; do targets+=("$1"); shift; done
 (($#)) && shift
-((${#targets[@]})) || targets=(base64 integer_rule string_format file_format dialog_steps)
+# Every target by default: each has its seed corpus in fuzz/corpus/<target>.
+((${#targets[@]})) || mapfile -t targets < <(ls fuzz/corpus)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -37,4 +37,4 @@ fi
 cmake --build --preset mingw-i686 --target package
 
 echo "== fuzz"
-scripts/fuzz.sh 30
+scripts/fuzz.sh 20
