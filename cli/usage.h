@@ -27,6 +27,14 @@ inline std::optional<int> ParseArguments(CLI::App& app, int argc, const char* co
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0)
       return app.exit(e);  // help and version, on standard output
+    // A word where the subcommand belongs that names none: say that, not that one is missing.
+    if (argc > 1 && argv[1][0] != '-' && app.get_subcommands().empty()) {
+      const std::string word = argv[1];
+      const auto named =
+          app.get_subcommands([&](const CLI::App* sub) { return sub->check_name(word); });
+      if (named.empty() && !app.get_subcommands([](const CLI::App*) { return true; }).empty())
+        return ReportUsageError(app.get_name(), "Unknown command: " + word);
+    }
     return ReportUsageError(app.get_name(), e.what());
   }
 }

@@ -137,6 +137,7 @@ TEST_F(Cli, UsageErrors) {
        "Invalid key hash index: 10"},
       {{"hash", "--quiet", "file"}, "--quiet requires --check"},
       {{}, "A subcommand is required"},
+      {{"encrpyt", "--text", "x"}, "Unknown command: encrpyt"},
   };
   for (const Case& c : cases) {
     const Result r = Run(c.args);
