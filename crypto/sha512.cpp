@@ -21,10 +21,13 @@ using namespace detail::sha512;  // NOLINT(google-build-using-namespace): the st
 // ---------------------------------------------------------------------------------------------
 // Sha512Base
 
-// 80 steps over a rolling 16-word schedule; where AVX2 is there, a kernel computes the schedule
-// in vectors instead.
+// 80 steps over a rolling 16-word schedule; where AVX2 and BMI2 are there, a kernel computes the
+// schedules in vectors instead (with AVX-512's rotations where those are there too).
 void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
 #if VARKESH_X86
+  if (detail::CpuHas(detail::kCpuAvx2 | detail::kCpuBmi2 | detail::kCpuAvx512f |
+                     detail::kCpuAvx512vl))
+    return kernels::Sha512Avx512(state_.data(), blocks, count);
   if (detail::CpuHas(detail::kCpuAvx2 | detail::kCpuBmi2))
     return kernels::Sha512Avx2(state_.data(), blocks, count);
 #endif

@@ -45,9 +45,11 @@ class Sha512 final : public HashImpl<Sha512, ids::kSha512, Sha512Base> {
 
 namespace kernels {
 
-// sha512_avx2.cpp (needs kCpuAvx2 and kCpuBmi2): `count` blocks into the state, the message
-// schedule computed two words at a time in vectors.
+// sha512_avx2.cpp (needs kCpuAvx2 and kCpuBmi2) and sha512_avx512.cpp (also kCpuAvx512f and
+// kCpuAvx512vl): `count` blocks into the state, the message schedules of two blocks at a time
+// computed in vectors.
 void Sha512Avx2(uint64_t* state, const uint8_t* blocks, size_t count);
+void Sha512Avx512(uint64_t* state, const uint8_t* blocks, size_t count);
 
 }  // namespace kernels
 

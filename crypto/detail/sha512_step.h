@@ -1,5 +1,4 @@
-// The step of SHA-384/512's compression function, shared by the portable code and the kernels
-// that compute the message schedule in vectors.
+// The step of SHA-384/512's compression function, shared by the portable code and the kernels.
 #pragma once
 
 #include <cstddef>
@@ -19,20 +18,41 @@ constexpr uint64_t SmallSigma0(uint64_t x) { return Rotr64(x, 1) ^ Rotr64(x, 8) 
 
 constexpr uint64_t SmallSigma1(uint64_t x) { return Rotr64(x, 19) ^ Rotr64(x, 61) ^ (x >> 6); }
 
+// Keeps the compiler from reassociating a partial sum: the order of the additions in the step
+// for BMI2 is chosen for latency.
+[[gnu::always_inline]] inline uint64_t Settled(uint64_t x) {
+  __asm__("" : "+r"(x));
+  return x;
+}
+
 // Step t with `wk` = W[t] + K[t]. The registers rotate roles: at step t, register a sits at
 // index -t mod 8 and b .. h follow it cyclically. Majority is b ^ ((a ^ b) & (b ^ c)), where
 // b ^ c (in bc) is the previous step's a ^ b.
-template <size_t t>
+//
+// With kBmi2 (for kernels compiled for it), where rotations do not destroy their source, the
+// three rotations of each big sigma run side by side, and what does not depend on e (or a) is
+// summed first, so that each of the two chains a step is a sigma and two additions long.
+template <size_t t, bool kBmi2 = false>
 [[gnu::always_inline]] inline void Step(uint64_t* v, uint64_t& bc, uint64_t wk) {
   const uint64_t a = v[(80 - t) % 8], b = v[(81 - t) % 8];
   uint64_t& d = v[(83 - t) % 8];
   const uint64_t e = v[(84 - t) % 8], f = v[(85 - t) % 8], g = v[(86 - t) % 8];
   uint64_t& h = v[(87 - t) % 8];
-  const uint64_t t1 = h + BigSigma1(e) + (g ^ (e & (f ^ g))) + wk;
-  d += t1;
   const uint64_t ab = a ^ b;
-  h = t1 + BigSigma0(a) + (b ^ (ab & bc));
+  const uint64_t maj = b ^ (ab & bc);
   bc = ab;
+  if constexpr (kBmi2) {
+    const uint64_t s1 = Rotr64(e, 14) ^ Rotr64(e, 18) ^ Rotr64(e, 41);
+    const uint64_t s0 = Rotr64(a, 28) ^ Rotr64(a, 34) ^ Rotr64(a, 39);
+    const uint64_t p = Settled(h + wk + ((e & f) ^ (~e & g)));
+    const uint64_t t1 = p + s1;
+    d = Settled(d + p) + s1;
+    h = Settled(t1 + maj) + s0;
+  } else {
+    const uint64_t t1 = h + BigSigma1(e) + (g ^ (e & (f ^ g))) + wk;
+    d += t1;
+    h = t1 + BigSigma0(a) + maj;
+  }
 }
 
 }  // namespace varkesh::detail::sha512

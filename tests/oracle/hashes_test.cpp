@@ -125,6 +125,27 @@ TEST_P(HashOracle, RandomMessagesInRandomPieces) {
   });
 }
 
+// Whole runs of blocks in one call, from an odd address: the kernels that take several blocks
+// at a time see every count up to well past their widest group, and the remainders after it.
+TEST_P(HashOracle, LongRunsInOneCall) {
+  const OracleCase& c = GetParam();
+  std::mt19937 rng(20261210);
+  const std::unique_ptr<Hash> hash = c.ours();
+  Bytes storage(1 + 40 * 128 + 127);
+  for (uint8_t& byte : storage) byte = static_cast<uint8_t>(rng());
+  Bytes digest(hash->DigestBytes());
+  ForEachCpuPath([&] {
+    for (size_t blocks = 1; blocks <= 40; ++blocks) {
+      const size_t length = blocks * 128 + rng() % 128;
+      const Bytes message(storage.begin() + 1, storage.begin() + 1 + static_cast<long>(length));
+      hash->Init();
+      hash->Update(storage.data() + 1, length);
+      hash->Final(digest.data());
+      ASSERT_EQ(ToHex(digest), ToHex(c.oracle(message))) << c.name << ", " << length << " bytes";
+    }
+  });
+}
+
 std::string CaseName(const testing::TestParamInfo<OracleCase>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Hashes, HashOracle, testing::ValuesIn(kCases), CaseName);
