@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/unroll.h"
 
 namespace varkesh {
 
@@ -46,20 +49,60 @@ void Rc4::Wipe() {
 
 void Rc4::Reset() { state_ = initial_; }
 
+namespace {
+
+// The keystream is XORed a machine word at a time.
+using Word = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
+
+Word LoadWord(const uint8_t* p) {
+  if constexpr (sizeof(Word) == 8)
+    return detail::LoadLe64(p);
+  else
+    return detail::LoadLe32(p);
+}
+
+void StoreWord(uint8_t* p, Word v) {
+  if constexpr (sizeof(Word) == 8)
+    detail::StoreLe64(p, v);
+  else
+    detail::StoreLe32(p, v);
+}
+
+// One step of the generator; `si` holds s[i + 1] on entry and is left holding the next one.
+// That entry is read ahead, before the step's two writes, so that the next step's j does not
+// wait for them: of the two, only the write to s[j] can land on it (when j = i + 1), and then
+// the entry holds this step's s[i].
+[[gnu::always_inline]] inline uint8_t Next(uint8_t* s, uint32_t& i, uint32_t& j, uint32_t& si) {
+  i = (i + 1) & 255;
+  j = (j + si) & 255;
+  const uint32_t sj = s[j];
+  const uint32_t ahead = (i + 1) & 255;
+  const uint32_t next = s[ahead];
+  s[i] = static_cast<uint8_t>(sj);
+  s[j] = static_cast<uint8_t>(si);
+  const uint8_t key = s[(si + sj) & 255];
+  si = j == ahead ? si : next;
+  return key;
+}
+
+}  // namespace
+
 void Rc4::Encrypt(const uint8_t* in, uint8_t* out, size_t size) {
   if (!initialized_)
     throw CipherError(std::string(kCipherNotInitialized));
   uint8_t* const s = state_.data();
-  uint8_t i = 0, j = 0;
-  for (size_t k = 0; k < size; ++k) {
-    ++i;
-    const uint8_t si = s[i];
-    j = static_cast<uint8_t>(j + si);
-    const uint8_t sj = s[j];
-    s[i] = sj;
-    s[j] = si;
-    out[k] = static_cast<uint8_t>(in[k] ^ s[static_cast<uint8_t>(si + sj)]);
+  uint32_t i = 0, j = 0, si = s[1];
+  size_t k = 0;
+  for (; k + sizeof(Word) <= size; k += sizeof(Word)) {
+    Word stream = 0;
+    detail::Unroll(
+        [&](auto b) __attribute__((always_inline)) {
+          stream |= static_cast<Word>(Next(s, i, j, si)) << (8 * b);
+        },
+        std::make_index_sequence<sizeof(Word)>{});
+    StoreWord(out + k, LoadWord(in + k) ^ stream);
   }
+  for (; k < size; ++k) out[k] = static_cast<uint8_t>(in[k] ^ Next(s, i, j, si));
 }
 
 }  // namespace varkesh

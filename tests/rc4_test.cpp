@@ -107,6 +107,25 @@ TEST(Rc4, EveryCallRestartsTheIndices) {
   EXPECT_EQ(second, restarted.Apply(Bytes(32)));
 }
 
+// Calls of every length, in place, with keys of every size: each is the textbook generator
+// from fresh indices on the permutation the previous call left.
+TEST(Rc4, CallsOfAnyLengthMatchTheTextbookGenerator) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 8; ++round) {
+    const Bytes key = RandomBytes(1 + rng() % 256, rng());
+    Rc4 rc4;
+    rc4.Init(key.data(), static_cast<uint32_t>(key.size() * 8));
+    ModelRc4 model(key);
+    for (int call = 0; call < 40; ++call) {
+      const Bytes plain = RandomBytes(rng() % 600, rng());
+      Bytes data = plain;
+      rc4.Encrypt(data.data(), data.data(), data.size());
+      model.RestartIndices();
+      ASSERT_EQ(data, model.Apply(plain)) << "key of " << key.size() << " bytes, call " << call;
+    }
+  }
+}
+
 TEST(Rc4, StreamRestartsEveryChunk) {
   const Bytes plain = RandomBytes(10000, 1);
   Rc4 rc4;
