@@ -11,6 +11,7 @@ namespace {
 
 using detail::LoadLe32;
 using detail::Rotl32;
+using detail::Settled;
 using detail::Unroll;
 
 // Round r, step i: message word kWord(r, i), rotation kShift[r][i % 4], additive constant
@@ -29,25 +30,25 @@ constexpr size_t kWord(size_t round, size_t i) {
   }
 }
 
+// The step a = (a + f(b, c, d) + X + K) <<< s, with the sum ordered so that b, the register
+// written by the step before, enters last. Majority is (c & d) + (b & (c ^ d)): the two halves
+// have no bit in common, and the one without b goes in early.
 template <size_t kRound>
-constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
-  if constexpr (kRound == 0)
-    return z ^ (x & (y ^ z));  // x ? y : z
-  else if constexpr (kRound == 1)
-    return (x & y) | (z & (x | y));  // majority
-  else
-    return x ^ y ^ z;
-}
-
-template <size_t kRound>
-[[gnu::always_inline]] inline void Round(uint32_t (&v)[4], const uint32_t (&x)[16]) {
+[[gnu::always_inline]] inline void Round(uint32_t (&v)[4], const uint8_t* block) {
   Unroll(
       [&](auto step) __attribute__((always_inline)) {
         constexpr size_t i = step;
         uint32_t& a = v[(16 - i) % 4];
         const uint32_t b = v[(17 - i) % 4], c = v[(18 - i) % 4], d = v[(19 - i) % 4];
-        a = Rotl32(a + Mix<kRound>(b, c, d) + x[kWord(kRound, i)] + kAdd[kRound],
-                   kShift[kRound][i % 4]);
+        const uint32_t early = a + LoadLe32(block + 4 * kWord(kRound, i)) + kAdd[kRound];
+        uint32_t sum;
+        if constexpr (kRound == 0)
+          sum = Settled(early) + (d ^ (b & (c ^ d)));
+        else if constexpr (kRound == 1)
+          sum = Settled(early + (c & d)) + (b & Settled(c ^ d));
+        else
+          sum = Settled(early) + (b ^ Settled(c ^ d));
+        a = Rotl32(sum, kShift[kRound][i % 4]);
       },
       std::make_index_sequence<16>{});
 }
@@ -63,12 +64,10 @@ bool Md4::KnownAnswerTest() {
 
 void Md4::Compress(const uint8_t* blocks, size_t count) {
   for (; count != 0; --count, blocks += 64) {
-    uint32_t x[16];
-    for (int i = 0; i < 16; ++i) x[i] = LoadLe32(blocks + 4 * i);
     uint32_t v[4] = {state_[0], state_[1], state_[2], state_[3]};
-    Round<0>(v, x);
-    Round<1>(v, x);
-    Round<2>(v, x);
+    Round<0>(v, blocks);
+    Round<1>(v, blocks);
+    Round<2>(v, blocks);
     for (int i = 0; i < 4; ++i) state_[i] += v[i];
   }
 }

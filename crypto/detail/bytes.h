@@ -51,6 +51,17 @@ constexpr void StoreBe64(uint8_t* p, uint64_t v) {
 }
 
 // Rotations by any count; the count is reduced modulo the width as the ciphers expect.
+// Keeps the compiler from reassociating a partial sum (or XOR) across this point, for step
+// functions that order their additions for latency: the terms known early summed first, the
+// newest register last.
+template <class T>
+[[gnu::always_inline]] inline T Settled(T x) {
+#if defined(__GNUC__) || defined(__clang__)
+  __asm__("" : "+r"(x));
+#endif
+  return x;
+}
+
 constexpr uint32_t Rotl32(uint32_t v, unsigned n) { return std::rotl(v, static_cast<int>(n & 31)); }
 
 constexpr uint32_t Rotr32(uint32_t v, unsigned n) { return std::rotr(v, static_cast<int>(n & 31)); }

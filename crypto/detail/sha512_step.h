@@ -18,13 +18,6 @@ constexpr uint64_t SmallSigma0(uint64_t x) { return Rotr64(x, 1) ^ Rotr64(x, 8) 
 
 constexpr uint64_t SmallSigma1(uint64_t x) { return Rotr64(x, 19) ^ Rotr64(x, 61) ^ (x >> 6); }
 
-// Keeps the compiler from reassociating a partial sum: the order of the additions in the step
-// for BMI2 is chosen for latency.
-[[gnu::always_inline]] inline uint64_t Settled(uint64_t x) {
-  __asm__("" : "+r"(x));
-  return x;
-}
-
 // Step t with `wk` = W[t] + K[t]. The registers rotate roles: at step t, register a sits at
 // index -t mod 8 and b .. h follow it cyclically. Majority is b ^ ((a ^ b) & (b ^ c)), where
 // b ^ c (in bc) is the previous step's a ^ b.
