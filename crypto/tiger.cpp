@@ -8,6 +8,7 @@ namespace varkesh {
 namespace {
 
 using detail::LoadLe64;
+using detail::Settled;
 
 constexpr uint8_t Byte(uint64_t v, unsigned n) { return static_cast<uint8_t>(v >> (8 * n)); }
 
@@ -17,8 +18,11 @@ template <uint64_t kMul>
 inline void Round(uint64_t& a, uint64_t& b, uint64_t& c, uint64_t x) {
   using tables::TIGER_T1, tables::TIGER_T2, tables::TIGER_T3, tables::TIGER_T4;
   c ^= x;
-  a -= TIGER_T1[Byte(c, 0)] ^ TIGER_T2[Byte(c, 2)] ^ TIGER_T3[Byte(c, 4)] ^ TIGER_T4[Byte(c, 6)];
-  b += TIGER_T4[Byte(c, 1)] ^ TIGER_T3[Byte(c, 3)] ^ TIGER_T2[Byte(c, 5)] ^ TIGER_T1[Byte(c, 7)];
+  // Each XOR of four lookups as two pairs: the next round's c waits for a.
+  a -= Settled(TIGER_T1[Byte(c, 0)] ^ TIGER_T2[Byte(c, 2)]) ^
+       Settled(TIGER_T3[Byte(c, 4)] ^ TIGER_T4[Byte(c, 6)]);
+  b += Settled(TIGER_T4[Byte(c, 1)] ^ TIGER_T3[Byte(c, 3)]) ^
+       Settled(TIGER_T2[Byte(c, 5)] ^ TIGER_T1[Byte(c, 7)]);
   b *= kMul;
 }
 
