@@ -11,26 +11,15 @@ namespace {
 
 using detail::LoadLe32;
 using detail::Rotl32;
-
-// The five Boolean functions; the left line uses them in the order 0..4, the right 4..0.
-template <size_t kFn>
-constexpr uint32_t Mix(uint32_t x, uint32_t y, uint32_t z) {
-  if constexpr (kFn == 0)
-    return x ^ y ^ z;
-  else if constexpr (kFn == 1)
-    return z ^ (x & (y ^ z));  // x ? y : z
-  else if constexpr (kFn == 2)
-    return (x | ~y) ^ z;
-  else if constexpr (kFn == 3)
-    return y ^ (z & (x ^ y));  // z ? x : y
-  else
-    return x ^ (y | ~z);
-}
+using detail::Settled;
 
 // Step j of one line. The five registers rotate roles: at step j, register a sits at index
-// -j mod 5 and b, c, d, e follow it cyclically, so nothing is moved between steps.
+// -j mod 5 and b, c, d, e follow it cyclically, so nothing is moved between steps. The five
+// Boolean functions (the left line uses them in the order 0..4, the right 4..0) are written so
+// that b, the register written by the step before, enters last; function 3 (d ? b : c) is the
+// sum of two halves with no bit in common, the one without b added early.
 template <bool kRight, size_t j>
-[[gnu::always_inline]] inline void Step(uint32_t (&v)[5], const uint32_t (&x)[16]) {
+[[gnu::always_inline]] inline void Step(uint32_t (&v)[5], const uint8_t* block) {
   constexpr auto& kWords = kRight ? tables::RIPEMD160_R_RIGHT : tables::RIPEMD160_R_LEFT;
   constexpr auto& kShifts = kRight ? tables::RIPEMD160_S_RIGHT : tables::RIPEMD160_S_LEFT;
   constexpr auto& kAdds = kRight ? tables::RIPEMD160_K_RIGHT : tables::RIPEMD160_K_LEFT;
@@ -40,7 +29,19 @@ template <bool kRight, size_t j>
   const uint32_t b = v[(101 - j) % 5];
   uint32_t& c = v[(102 - j) % 5];
   const uint32_t d = v[(103 - j) % 5], e = v[(104 - j) % 5];
-  a = Rotl32(a + Mix<fn>(b, c, d) + x[kWords[j]] + kAdds[round], kShifts[j]) + e;
+  const uint32_t early = a + LoadLe32(block + 4 * kWords[j]) + kAdds[round];
+  uint32_t sum;
+  if constexpr (fn == 0)
+    sum = Settled(early) + (b ^ Settled(c ^ d));
+  else if constexpr (fn == 1)
+    sum = Settled(early) + (d ^ (b & (c ^ d)));  // b ? c : d
+  else if constexpr (fn == 2)
+    sum = Settled(early) + ((b | ~c) ^ d);
+  else if constexpr (fn == 3)
+    sum = Settled(early + (c & ~d)) + (b & d);
+  else
+    sum = Settled(early) + (b ^ (c | ~d));
+  a = Rotl32(sum, kShifts[j]) + e;
   c = Rotl32(c, 10);
 }
 
@@ -48,9 +49,9 @@ template <bool kRight, size_t j>
 template <size_t... j>
 [[gnu::always_inline]] inline void Lines(uint32_t (&left)[5],
                                          uint32_t (&right)[5],
-                                         const uint32_t (&x)[16],
+                                         const uint8_t* block,
                                          std::index_sequence<j...>) {
-  ((Step<false, j>(left, x), Step<true, j>(right, x)), ...);
+  ((Step<false, j>(left, block), Step<true, j>(right, block)), ...);
 }
 
 }  // namespace
@@ -63,12 +64,10 @@ bool Ripemd160::KnownAnswerTest() {
 }
 
 void Ripemd160::Compress(const uint8_t* blocks, size_t count) {
-  uint32_t x[16];
   for (; count != 0; --count, blocks += 64) {
-    for (int i = 0; i < 16; ++i) x[i] = LoadLe32(blocks + 4 * i);
     uint32_t left[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
     uint32_t right[5] = {state_[0], state_[1], state_[2], state_[3], state_[4]};
-    Lines(left, right, x, std::make_index_sequence<80>{});
+    Lines(left, right, blocks, std::make_index_sequence<80>{});
     const uint32_t t = state_[1] + left[2] + right[3];
     state_[1] = state_[2] + left[3] + right[4];
     state_[2] = state_[3] + left[4] + right[0];
@@ -76,7 +75,6 @@ void Ripemd160::Compress(const uint8_t* blocks, size_t count) {
     state_[4] = state_[0] + left[1] + right[2];
     state_[0] = t;
   }
-  detail::SecureWipeObject(x);
 }
 
 }  // namespace varkesh
