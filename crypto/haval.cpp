@@ -11,33 +11,37 @@ namespace {
 
 using detail::LoadLe32;
 using detail::Rotr32;
+using detail::Settled;
 
-// The five Boolean functions, factored for fewer operations. Arguments are named as in the
-// algebraic normal forms below, x6 first.
+// The five Boolean functions. Arguments are named as in the algebraic normal forms below, x6
+// first. Each is factored as R ^ (x & Q) around the argument x that receives the word the step
+// before wrote (x3 in passes 1 and 2, x4 in 3 and 5, x2 in 4), with R and Q free of it: the new
+// word is then one AND and one XOR away from the function's value.
 constexpr uint32_t F1(
     uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1, uint32_t x0) {
-  return (x1 & (x0 ^ x4)) ^ (x2 & x5) ^ (x3 & x6) ^ x0;
+  return Settled((x1 & (x0 ^ x4)) ^ (x2 & x5) ^ x0) ^ (x3 & x6);
 }
 
 constexpr uint32_t F2(
     uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1, uint32_t x0) {
-  return (x2 & ((x1 & ~x3) ^ (x4 & x5) ^ x6 ^ x0)) ^ (x4 & (x1 ^ x5)) ^ (x3 & x5) ^ x0;
+  return Settled((x2 & ((x4 & x5) ^ x1 ^ x6 ^ x0)) ^ (x4 & (x1 ^ x5)) ^ x0) ^
+         (x3 & ((x1 & x2) ^ x5));
 }
 
 constexpr uint32_t F3(
     uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1, uint32_t x0) {
-  return (x3 & ((x1 & x2) ^ x6 ^ x0)) ^ (x1 & x4) ^ (x2 & x5) ^ x0;
+  return Settled((x3 & ((x1 & x2) ^ x6 ^ x0)) ^ (x2 & x5) ^ x0) ^ (x1 & x4);
 }
 
 constexpr uint32_t F4(
     uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1, uint32_t x0) {
-  return (x4 & ((x5 & ~x2) ^ (x3 & ~x6) ^ x1 ^ x6 ^ x0)) ^ (x3 & ((x1 & x2) ^ x5 ^ x6)) ^
-         (x2 & x6) ^ x0;
+  return Settled((x4 & ((x3 & x6) ^ x1 ^ x3 ^ x5 ^ x6 ^ x0)) ^ (x3 & (x5 ^ x6)) ^ x0) ^
+         (x2 & ((x1 & x3) ^ (x4 & x5) ^ x6));
 }
 
 constexpr uint32_t F5(
     uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1, uint32_t x0) {
-  return (x0 & ((x1 & x2 & x3) ^ ~x5)) ^ (x1 & x4) ^ (x2 & x5) ^ (x3 & x6);
+  return Settled((x0 & ((x1 & x2 & x3) ^ ~x5)) ^ (x2 & x5) ^ (x3 & x6)) ^ (x1 & x4);
 }
 
 // The factored forms must equal the algebraic normal forms of the algorithm's definition on
@@ -142,8 +146,9 @@ inline void Step(uint32_t (&v)[8], const uint32_t (&w)[32]) {
   const uint32_t p = F<kPass>(v[slot(phi[0])], v[slot(phi[1])], v[slot(phi[2])], v[slot(phi[3])],
                               v[slot(phi[4])], v[slot(phi[5])], v[slot(phi[6])]);
   uint32_t& t7 = v[slot(7)];
-  t7 = Rotr32(p, tables::HAVAL_ROTATIONS[0]) + Rotr32(t7, tables::HAVAL_ROTATIONS[1]) +
-       w[Order<kPass>(kStep)] + Constant<kPass>(kStep);
+  t7 = Rotr32(p, tables::HAVAL_ROTATIONS[0]) +
+       Settled(Rotr32(t7, tables::HAVAL_ROTATIONS[1]) + w[Order<kPass>(kStep)] +
+               Constant<kPass>(kStep));
 }
 
 template <int kPass, size_t... kSteps>

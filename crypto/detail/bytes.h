@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace varkesh::detail {
 
@@ -55,9 +56,10 @@ constexpr void StoreBe64(uint8_t* p, uint64_t v) {
 // functions that order their additions for latency: the terms known early summed first, the
 // newest register last.
 template <class T>
-[[gnu::always_inline]] inline T Settled(T x) {
+[[gnu::always_inline]] constexpr T Settled(T x) {
 #if defined(__GNUC__) || defined(__clang__)
-  __asm__("" : "+r"(x));
+  if (!std::is_constant_evaluated())
+    __asm__("" : "+r"(x));
 #endif
   return x;
 }
