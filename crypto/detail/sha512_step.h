@@ -38,8 +38,8 @@ template <size_t t, bool kBmi2 = false>
     const uint64_t s1 = Rotr64(e, 14) ^ Rotr64(e, 18) ^ Rotr64(e, 41);
     const uint64_t s0 = Rotr64(a, 28) ^ Rotr64(a, 34) ^ Rotr64(a, 39);
     const uint64_t p = Settled(h + wk + ((e & f) ^ (~e & g)));
-    const uint64_t t1 = p + s1;
-    d = Settled(d + p) + s1;
+    const uint64_t t1 = Settled(p + s1);
+    d += t1;
     h = Settled(t1 + maj) + s0;
   } else {
     const uint64_t t1 = h + BigSigma1(e) + (g ^ (e & (f ^ g))) + wk;
