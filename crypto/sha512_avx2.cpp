@@ -6,7 +6,11 @@
 
 // Everything defined from here on, the compression of sha512_kernel.h included, is compiled for
 // the extensions.
-#  pragma GCC target("avx2,bmi,bmi2")
+#  if defined(__clang__)
+#    pragma clang attribute push(__attribute__((target("avx2,bmi,bmi2"))), apply_to = function)
+#  else
+#    pragma GCC target("avx2,bmi,bmi2")
+#  endif
 #  include "crypto/sha512_kernel.h"
 
 namespace varkesh::kernels {
@@ -43,4 +47,7 @@ struct Avx2Sigmas {
 
 }  // namespace varkesh::kernels
 
+#  if defined(__clang__)
+#    pragma clang attribute pop
+#  endif
 #endif  // VARKESH_X86

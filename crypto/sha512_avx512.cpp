@@ -4,7 +4,12 @@
 
 #if VARKESH_X86
 
-#  pragma GCC target("avx2,bmi,bmi2,avx512f,avx512vl")
+#  if defined(__clang__)
+#    pragma clang attribute push(__attribute__((target("avx2,bmi,bmi2,avx512f,avx512vl"))), \
+                                 apply_to = function)
+#  else
+#    pragma GCC target("avx2,bmi,bmi2,avx512f,avx512vl")
+#  endif
 #  include "crypto/sha512_kernel.h"
 
 namespace varkesh::kernels {
@@ -33,4 +38,7 @@ struct Avx512Sigmas {
 
 }  // namespace varkesh::kernels
 
+#  if defined(__clang__)
+#    pragma clang attribute pop
+#  endif
 #endif  // VARKESH_X86
