@@ -4,6 +4,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/pi.h"
 
@@ -59,6 +60,8 @@ struct BlockRun {
   }
 };
 
+constexpr size_t kLanes = 4;
+
 }  // namespace
 
 bool Blowfish::KnownAnswerTest() {
@@ -107,11 +110,17 @@ void Blowfish::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Blowfish::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, BlockRun<false>{p_.data(), s_});
+  detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<false>{p_.data(), s_});
 }
 
 void Blowfish::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, BlockRun<true>{p_.data(), s_});
+  detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<true>{p_.data(), s_});
+}
+
+void Blowfish::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, kLanes>(
+      mode, chain, in, out, count, BlockRun<false>{p_.data(), s_}, BlockRun<true>{p_.data(), s_});
 }
 
 }  // namespace varkesh

@@ -7,6 +7,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/cast.h"
@@ -204,6 +205,19 @@ void Cast128::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) cons
     detail::RunLanes<4, 8>(in, out, blocks, BlockRun<16, true>{km_.data(), kr_.data()});
   } else {
     detail::RunLanes<4, 8>(in, out, blocks, BlockRun<12, true>{km_.data(), kr_.data()});
+  }
+}
+
+void Cast128::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  if (rounds_ == 16) {
+    detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count,
+                                       BlockRun<16, false>{km_.data(), kr_.data()},
+                                       BlockRun<16, true>{km_.data(), kr_.data()});
+  } else {
+    detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count,
+                                       BlockRun<12, false>{km_.data(), kr_.data()},
+                                       BlockRun<12, true>{km_.data(), kr_.data()});
   }
 }
 

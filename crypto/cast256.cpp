@@ -7,6 +7,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/cast.h"
 
@@ -176,6 +177,13 @@ void Cast256::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) cons
 
 void Cast256::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   detail::RunLanes<4, 16>(in, out, blocks, BlockRun<true>{rotations_.data(), masks_.data()});
+}
+
+void Cast256::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<16, true, 4>(mode, chain, in, out, count,
+                                      BlockRun<false>{rotations_.data(), masks_.data()},
+                                      BlockRun<true>{rotations_.data(), masks_.data()});
 }
 
 }  // namespace varkesh

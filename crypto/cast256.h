@@ -23,6 +23,11 @@ class Cast256 final : public CipherImpl<Cast256, ids::kCast256, BlockCipher128> 
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   // Four of each per quad-round; rotations keep their low 5 bits.

@@ -5,6 +5,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/des.h"
 
@@ -154,6 +155,17 @@ struct BlockRun {
 
 constexpr size_t kLanes = 4;
 
+using Schedules = std::array<std::array<uint32_t, 32>, 3>;
+
+// Triple DES encrypts with K1, decrypts with K2 and encrypts with K3; decryption the reverse.
+BlockRun<3, false> TripleEncryptRun(const Schedules& k) {
+  return {{k[0].data(), k[1].data(), k[2].data()}};
+}
+
+BlockRun<3, true> TripleDecryptRun(const Schedules& k) {
+  return {{k[2].data(), k[1].data(), k[0].data()}};
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -217,6 +229,13 @@ void Des::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<1, true>{{schedule_.data()}});
 }
 
+void Des::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, kLanes>(mode, chain, in, out, count,
+                                          BlockRun<1, false>{{schedule_.data()}},
+                                          BlockRun<1, true>{{schedule_.data()}});
+}
+
 // ---------------------------------------------------------------------------------------------
 // TripleDes
 
@@ -246,13 +265,17 @@ void TripleDes::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void TripleDes::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const BlockRun<3, false> run{{schedules_[0].data(), schedules_[1].data(), schedules_[2].data()}};
-  detail::RunLanes<kLanes, 8>(in, out, blocks, run);
+  detail::RunLanes<kLanes, 8>(in, out, blocks, TripleEncryptRun(schedules_));
 }
 
 void TripleDes::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  const BlockRun<3, true> run{{schedules_[2].data(), schedules_[1].data(), schedules_[0].data()}};
-  detail::RunLanes<kLanes, 8>(in, out, blocks, run);
+  detail::RunLanes<kLanes, 8>(in, out, blocks, TripleDecryptRun(schedules_));
+}
+
+void TripleDes::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, kLanes>(mode, chain, in, out, count, TripleEncryptRun(schedules_),
+                                          TripleDecryptRun(schedules_));
 }
 
 }  // namespace varkesh

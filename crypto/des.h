@@ -43,6 +43,11 @@ class Des final : public CipherImpl<Des, ids::kDes, CustomDes> {
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   DesSchedule schedule_;
@@ -65,6 +70,11 @@ class TripleDes final : public CipherImpl<TripleDes, ids::kTripleDes, CustomDes>
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   std::array<DesSchedule, 3> schedules_;

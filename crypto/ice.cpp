@@ -5,6 +5,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/ice.h"
 
@@ -214,6 +215,13 @@ bool ThinIce::KnownAnswerTest() {
 bool Ice2::KnownAnswerTest() {
   return BlockKnownAnswers<Ice2>(
       {{"00112233445566778899aabbccddeeff", 128, "fedcba9876543210", "f94840d86972f21c"}});
+}
+
+void CustomIce::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count,
+                                     BlockRun<false>{subkeys_.data(), rounds_},
+                                     BlockRun<true>{subkeys_.data(), rounds_});
 }
 
 }  // namespace varkesh

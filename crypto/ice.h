@@ -27,6 +27,11 @@ class CustomIce : public BlockCipher64 {
 
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   // The two 20-bit XOR words and the salt mask, each split into its high and low 10 bits (the

@@ -8,6 +8,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
@@ -152,6 +153,12 @@ void Idea::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
 
 void Idea::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   detail::RunLanes<4, 8>(in, out, blocks, BlockRun{decrypt_keys_.data()});
+}
+
+void Idea::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count, BlockRun{encrypt_keys_.data()},
+                                     BlockRun{decrypt_keys_.data()});
 }
 
 }  // namespace varkesh

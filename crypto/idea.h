@@ -21,6 +21,11 @@ class Idea final : public CipherImpl<Idea, ids::kIdea, BlockCipher64> {
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   static constexpr size_t kSubkeys = 52;  // 8 rounds of 6, and 4 for the output transformation

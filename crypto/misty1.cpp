@@ -8,6 +8,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/misty1.h"
@@ -176,6 +177,14 @@ void Misty1::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const
 void Misty1::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   detail::RunLanes<4, 8>(in, out, blocks,
                          [this]<size_t N>(const uint8_t* i, uint8_t* o) { DecryptLanes<N>(i, o); });
+}
+
+void Misty1::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, 4>(
+      mode, chain, in, out, count,
+      [this]<size_t N>(const uint8_t* i, uint8_t* o) { EncryptLanes<N>(i, o); },
+      [this]<size_t N>(const uint8_t* i, uint8_t* o) { DecryptLanes<N>(i, o); });
 }
 
 }  // namespace varkesh

@@ -21,6 +21,11 @@ class Misty1 final : public CipherImpl<Misty1, ids::kMisty1, BlockCipher64> {
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   uint32_t FO(uint32_t x, int k) const;

@@ -10,6 +10,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/detail/unroll.h"
 #include "crypto/known_answer.h"
 #include "crypto/tables/rc2.h"
@@ -99,6 +100,19 @@ inline void DecryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   for (size_t b = 0; b < N; ++b) Store(out + 8 * b, r0[b], r1[b], r2[b], r3[b]);
 }
 
+constexpr size_t kLanes = 2;
+
+// The lane bodies (see RunLanes) of encryption and decryption.
+template <bool kDecrypt>
+auto LaneRun(const uint16_t* k) {
+  return [k]<size_t N>(const uint8_t* i, uint8_t* o) {
+    if constexpr (kDecrypt)
+      DecryptLanes<N>(k, i, o);
+    else
+      EncryptLanes<N>(k, i, o);
+  };
+}
+
 }  // namespace
 
 bool Rc2::KnownAnswerTest() {
@@ -127,15 +141,17 @@ void Rc2::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rc2::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<2, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    EncryptLanes<N>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 8>(in, out, blocks, LaneRun<false>(k_.data()));
 }
 
 void Rc2::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<2, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    DecryptLanes<N>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 8>(in, out, blocks, LaneRun<true>(k_.data()));
+}
+
+void Rc2::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, false, kLanes>(mode, chain, in, out, count, LaneRun<false>(k_.data()),
+                                           LaneRun<true>(k_.data()));
 }
 
 }  // namespace varkesh

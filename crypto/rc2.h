@@ -21,6 +21,11 @@ class Rc2 final : public CipherImpl<Rc2, ids::kRc2, BlockCipher64> {
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
   void DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
+  void ChainBlocks(detail::ModeRun mode,
+                   uint8_t* chain,
+                   const uint8_t* in,
+                   uint8_t* out,
+                   size_t count) const override;
 
  private:
   std::array<uint16_t, 64> k_;  // K[i] = L[2i] + 256 * L[2i+1] of the expanded key bytes

@@ -6,6 +6,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
@@ -48,6 +49,19 @@ inline void Rc5Blocks(const uint32_t* s, const uint8_t* in, uint8_t* out) {
     }
   }
   for (size_t j = 0; j < N; ++j) StoreLe32(out + 8 * j, a[j]), StoreLe32(out + 8 * j + 4, b[j]);
+}
+
+constexpr size_t kLanes = 4;
+
+// The lane bodies (see RunLanes) of encryption and decryption.
+template <bool kDecrypt>
+auto LaneRun(const uint32_t* k) {
+  return [k]<size_t N>(const uint8_t* i, uint8_t* o) {
+    if constexpr (kDecrypt)
+      Rc5Blocks<N, true>(k, i, o);
+    else
+      Rc5Blocks<N, false>(k, i, o);
+  };
 }
 
 }  // namespace
@@ -94,15 +108,17 @@ void Rc5::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rc5::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    Rc5Blocks<N, false>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 8>(in, out, blocks, LaneRun<false>(s_.data()));
 }
 
 void Rc5::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    Rc5Blocks<N, true>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 8>(in, out, blocks, LaneRun<true>(s_.data()));
+}
+
+void Rc5::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, false, kLanes>(mode, chain, in, out, count, LaneRun<false>(s_.data()),
+                                           LaneRun<true>(s_.data()));
 }
 
 }  // namespace varkesh

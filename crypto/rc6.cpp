@@ -4,6 +4,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 #include "crypto/rc5.h"
 
@@ -79,6 +80,19 @@ inline void DecryptLanes(const uint32_t* s, const uint8_t* in, uint8_t* out) {
   }
 }
 
+constexpr size_t kLanes = 4;
+
+// The lane bodies (see RunLanes) of encryption and decryption.
+template <bool kDecrypt>
+auto LaneRun(const uint32_t* k) {
+  return [k]<size_t N>(const uint8_t* i, uint8_t* o) {
+    if constexpr (kDecrypt)
+      DecryptLanes<N>(k, i, o);
+    else
+      EncryptLanes<N>(k, i, o);
+  };
+}
+
 }  // namespace
 
 bool Rc6::KnownAnswerTest() {
@@ -100,15 +114,17 @@ void Rc6::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Rc6::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 16>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    EncryptLanes<N>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 16>(in, out, blocks, LaneRun<false>(s_.data()));
 }
 
 void Rc6::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 16>(in, out, blocks, [k = s_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    DecryptLanes<N>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 16>(in, out, blocks, LaneRun<true>(s_.data()));
+}
+
+void Rc6::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<16, false, kLanes>(mode, chain, in, out, count, LaneRun<false>(s_.data()),
+                                            LaneRun<true>(s_.data()));
 }
 
 }  // namespace varkesh

@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "crypto/detail/cpu.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 #include "crypto/serpent_rounds.h"
 
@@ -121,6 +122,19 @@ void Serpent::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) cons
 
 void Serpent::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   Blocks<true>(subkeys_.data(), in, out, blocks);
+}
+
+void Serpent::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  const uint32_t* k = subkeys_.data();
+  detail::RunMode<16>(
+      mode, chain, in, out, count, detail::WordsOf<16, false>([k](uint32_t(&w)[4]) {
+        Words<uint32_t> x{w[0], w[1], w[2], w[3]};
+        EncryptWords(x, k);
+        w[0] = x.a, w[1] = x.b, w[2] = x.c, w[3] = x.d;
+      }),
+      [k](const uint8_t* i, uint8_t* o, size_t n) { Blocks<false>(k, i, o, n); },
+      [k](const uint8_t* i, uint8_t* o, size_t n) { Blocks<true>(k, i, o, n); });
 }
 
 }  // namespace varkesh

@@ -8,6 +8,7 @@
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/known_answer.h"
 
 namespace varkesh {
@@ -45,6 +46,19 @@ inline void Blocks(const uint32_t* k, const uint8_t* in, uint8_t* out) {
   for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, x[b]), StoreBe32(out + 8 * b + 4, y[b]);
 }
 
+constexpr size_t kLanes = 4;
+
+// The lane bodies (see RunLanes) of encryption and decryption.
+template <bool kDecrypt>
+auto LaneRun(const uint32_t* k) {
+  return [k]<size_t N>(const uint8_t* i, uint8_t* o) {
+    if constexpr (kDecrypt)
+      Blocks<N, true>(k, i, o);
+    else
+      Blocks<N, false>(k, i, o);
+  };
+}
+
 }  // namespace
 
 bool Tea::KnownAnswerTest() {
@@ -76,15 +90,17 @@ void Tea::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Tea::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    Blocks<N, false>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 8>(in, out, blocks, LaneRun<false>(k_.data()));
 }
 
 void Tea::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, [k = k_.data()]<size_t N>(const uint8_t* i, uint8_t* o) {
-    Blocks<N, true>(k, i, o);
-  });
+  detail::RunLanes<kLanes, 8>(in, out, blocks, LaneRun<true>(k_.data()));
+}
+
+void Tea::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<8, true, kLanes>(mode, chain, in, out, count, LaneRun<false>(k_.data()),
+                                          LaneRun<true>(k_.data()));
 }
 
 }  // namespace varkesh

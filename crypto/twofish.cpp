@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
+#include "crypto/detail/modes.h"
 #include "crypto/tables/twofish.h"
 #include "varkesh/hex.h"
 
@@ -184,6 +186,19 @@ inline void DecryptLanes(const WordTables& s,
   }
 }
 
+constexpr size_t kLanes = 2;
+
+// The lane bodies (see RunLanes) of encryption and decryption.
+template <bool kDecrypt>
+auto LaneRun(const WordTables& s, const uint32_t* key) {
+  return [&s, key]<size_t N>(const uint8_t* i, uint8_t* o) {
+    if constexpr (kDecrypt)
+      DecryptLanes<N>(s, key, i, o);
+    else
+      EncryptLanes<N>(s, key, i, o);
+  };
+}
+
 }  // namespace
 
 bool Twofish::KnownAnswerTest() {
@@ -259,19 +274,18 @@ void Twofish::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Twofish::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks >= 2; blocks -= 2, in += 32, out += 32) {
-    EncryptLanes<2>(sboxes_, subkeys_.data(), in, out);
-  }
-  if (blocks != 0)
-    EncryptLanes<1>(sboxes_, subkeys_.data(), in, out);
+  detail::RunLanes<kLanes, 16>(in, out, blocks, LaneRun<false>(sboxes_, subkeys_.data()));
 }
 
 void Twofish::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  for (; blocks >= 2; blocks -= 2, in += 32, out += 32) {
-    DecryptLanes<2>(sboxes_, subkeys_.data(), in, out);
-  }
-  if (blocks != 0)
-    DecryptLanes<1>(sboxes_, subkeys_.data(), in, out);
+  detail::RunLanes<kLanes, 16>(in, out, blocks, LaneRun<true>(sboxes_, subkeys_.data()));
+}
+
+void Twofish::ChainBlocks(
+    detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
+  detail::RunModeOnLanes<16, false, kLanes>(mode, chain, in, out, count,
+                                            LaneRun<false>(sboxes_, subkeys_.data()),
+                                            LaneRun<true>(sboxes_, subkeys_.data()));
 }
 
 }  // namespace varkesh

@@ -11,9 +11,13 @@ namespace varkesh::detail {
 
 // `body.template operator()<N>(in, out)` transforms N consecutive blocks of kBlockBytes, reading
 // all of them before it writes any (so in == out works). Full groups of kLanes go first; the
-// rest runs one block at a time.
+// rest runs one block at a time. The body is inlined with everything it calls: its lanes only
+// overlap when the compiler sees them side by side.
 template <size_t kLanes, size_t kBlockBytes, class Body>
-inline void RunLanes(const uint8_t* in, uint8_t* out, size_t blocks, const Body& body) {
+[[gnu::flatten]] inline void RunLanes(const uint8_t* in,
+                                      uint8_t* out,
+                                      size_t blocks,
+                                      const Body& body) {
   for (; blocks >= kLanes;
        blocks -= kLanes, in += kLanes * kBlockBytes, out += kLanes * kBlockBytes)
     body.template operator()<kLanes>(in, out);

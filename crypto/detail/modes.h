@@ -9,11 +9,14 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 
 namespace varkesh::detail {
 
@@ -70,59 +73,161 @@ struct Counter {
 // Runs of independent blocks are gathered in a buffer of this many blocks.
 inline constexpr size_t kModeRunBlocks = 64;
 
+// One block as the cipher's 32-bit words, big-endian (kBigEndian) or little-endian, for the
+// serial modes: the chain stays in registers from block to block instead of going through
+// memory, where a store of words followed by a load of the whole block stalls the processor.
+// transform(w) encrypts the words in place.
+template <size_t B, bool kBigEndian, class Transform>
+struct WordBlock {
+  static constexpr size_t kWords = B / 4;
+  using Words = uint32_t[kWords];
+  Transform transform;
+
+  static uint32_t LoadWord(const uint8_t* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+      uint32_t v;
+      std::memcpy(&v, p, 4);
+      return kBigEndian ? __builtin_bswap32(v) : v;
+    } else {
+      return kBigEndian ? LoadBe32(p) : LoadLe32(p);
+    }
+  }
+
+  static void StoreWord(uint8_t* p, uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+      v = kBigEndian ? __builtin_bswap32(v) : v;
+      std::memcpy(p, &v, 4);
+    } else if constexpr (kBigEndian) {
+      StoreBe32(p, v);
+    } else {
+      StoreLe32(p, v);
+    }
+  }
+
+  static void Load(Words& w, const uint8_t* p) {
+    for (size_t i = 0; i < kWords; ++i) w[i] = LoadWord(p + 4 * i);
+  }
+
+  static void Store(uint8_t* p, const Words& w) {
+    for (size_t i = 0; i < kWords; ++i) StoreWord(p + 4 * i, w[i]);
+  }
+
+  // w := w XOR the block at p.
+  static void Xor(Words& w, const uint8_t* p) {
+    for (size_t i = 0; i < kWords; ++i) w[i] ^= LoadWord(p + 4 * i);
+  }
+
+  // The block's first byte.
+  static uint8_t First(const Words& w) {
+    return static_cast<uint8_t>(kBigEndian ? w[0] >> 24 : w[0]);
+  }
+
+  // Drops the first byte and appends `byte`: the 8-bit CFB register's step.
+  static void Shift(Words& w, uint8_t byte) {
+    for (size_t i = 0; i + 1 < kWords; ++i)
+      w[i] = kBigEndian ? w[i] << 8 | w[i + 1] >> 24 : w[i] >> 8 | w[i + 1] << 24;
+    w[kWords - 1] =
+        kBigEndian ? w[kWords - 1] << 8 | byte : w[kWords - 1] >> 8 | uint32_t{byte} << 24;
+  }
+};
+
+// A WordBlock on a transform of words, for a cipher that has one.
+template <size_t B, bool kBigEndian, class Transform>
+WordBlock<B, kBigEndian, Transform> WordsOf(Transform transform) {
+  return {transform};
+}
+
+// A WordBlock's transform through a block function on bytes, encrypt(in, out, 1). Inlined with
+// everything it calls, the compiler drops the round trip through memory when the words go in
+// and out with the byte-order helpers that the block function reads and writes them with.
+template <size_t B, bool kBigEndian, class Encrypt>
+struct ThroughBytes {
+  const Encrypt& encrypt;
+
+  [[gnu::always_inline]] void operator()(uint32_t (&w)[B / 4]) const {
+    alignas(16) uint8_t block[B];
+    for (size_t i = 0; i < B / 4; ++i) {
+      if constexpr (kBigEndian)
+        StoreBe32(block + 4 * i, w[i]);
+      else
+        StoreLe32(block + 4 * i, w[i]);
+    }
+    encrypt(block, block, 1);
+    for (size_t i = 0; i < B / 4; ++i)
+      w[i] = kBigEndian ? LoadBe32(block + 4 * i) : LoadLe32(block + 4 * i);
+  }
+};
+
+template <size_t B, bool kBigEndian, class Encrypt>
+WordBlock<B, kBigEndian, ThroughBytes<B, kBigEndian, Encrypt>> WordsThroughBytes(
+    const Encrypt& encrypt) {
+  return {{encrypt}};
+}
+
+// The serial modes (CBC and block-CFB encryption, OFB, 8-bit CFB encryption) over the chain c,
+// one block after the other on the words of `one` (a WordBlock). Everything is inlined into
+// it, so that the chain stays in registers.
+template <size_t B, class One>
+[[gnu::flatten]] void RunSerialMode(
+    ModeRun mode, uint8_t* c, const uint8_t* in, uint8_t* out, size_t count, const One& one) {
+  typename One::Words w;
+  One::Load(w, c);
+  if (mode == ModeRun::kCbcEncrypt) {
+    for (; count != 0; --count, in += B, out += B) {
+      One::Xor(w, in);
+      one.transform(w);
+      One::Store(out, w);
+    }
+  } else if (mode == ModeRun::kCfbEncrypt) {
+    for (; count != 0; --count, in += B, out += B) {
+      one.transform(w);
+      One::Xor(w, in);
+      One::Store(out, w);
+    }
+  } else if (mode == ModeRun::kOfb) {
+    for (; count != 0; --count, in += B, out += B) {
+      one.transform(w);
+      typename One::Words x;
+      One::Load(x, in);
+      for (size_t i = 0; i < One::kWords; ++i) x[i] ^= w[i];
+      One::Store(out, x);
+    }
+  } else {
+    typename One::Words t = {};
+    for (; count != 0; --count, ++in, ++out) {
+      std::copy(std::begin(w), std::end(w), std::begin(t));
+      one.transform(t);
+      *out = static_cast<uint8_t>(*in ^ One::First(t));
+      One::Shift(w, *out);
+    }
+    SecureWipeObject(t);
+  }
+  One::Store(c, w);
+  SecureWipeObject(w);
+}
+
 // `count` whole blocks (bytes for 8-bit CFB) of `mode` from in to out (in == out allowed),
-// carrying the chaining vector `chain`. encrypt(in, out, blocks) and decrypt(in, out, blocks)
-// are the cipher's block functions on runs of whole blocks, in place allowed.
-template <size_t B, class Encrypt, class Decrypt>
+// carrying the chaining vector `chain`. one is a WordBlock (the serial modes run on it);
+// encrypt(in, out, blocks) and decrypt(in, out, blocks) are the cipher's block functions on runs
+// of whole blocks, in place allowed.
+template <size_t B, class One, class Encrypt, class Decrypt>
 void RunMode(ModeRun mode,
              uint8_t* chain,
              const uint8_t* in,
              uint8_t* out,
              size_t count,
+             const One& one,
              const Encrypt& encrypt,
              const Decrypt& decrypt) {
   alignas(16) uint8_t c[B];
   std::memcpy(c, chain, B);
   switch (mode) {
     case ModeRun::kCbcEncrypt:
-      for (; count != 0; --count, in += B, out += B) {
-        XorBlock<B>(c, c, in);
-        encrypt(c, c, 1);
-        std::memcpy(out, c, B);
-      }
-      break;
     case ModeRun::kCfbEncrypt:
-      for (; count != 0; --count, in += B, out += B) {
-        encrypt(c, c, 1);
-        XorBlock<B>(c, c, in);
-        std::memcpy(out, c, B);
-      }
-      break;
     case ModeRun::kOfb:
-      for (; count != 0; --count, in += B, out += B) {
-        encrypt(c, c, 1);
-        XorBlock<B>(out, in, c);
-      }
+    case ModeRun::kCfb8Encrypt:
+      RunSerialMode<B>(mode, c, in, out, count, one);
       break;
-    case ModeRun::kCfb8Encrypt: {
-      // The register is a window sliding over the chain followed by the cipher bytes.
-      uint8_t window[B + kModeRunBlocks];
-      uint8_t t[B];
-      std::memcpy(window, c, B);
-      while (count != 0) {
-        const size_t n = std::min(count, kModeRunBlocks);
-        for (size_t i = 0; i < n; ++i) {
-          encrypt(window + i, t, 1);
-          window[B + i] = out[i] = static_cast<uint8_t>(in[i] ^ t[0]);
-        }
-        std::memmove(window, window + n, B);
-        in += n, out += n, count -= n;
-      }
-      std::memcpy(c, window, B);
-      SecureWipe(window, sizeof(window));
-      SecureWipe(t, sizeof(t));
-      break;
-    }
     case ModeRun::kCbcDecrypt:
     case ModeRun::kCfbDecrypt:
     case ModeRun::kCtr:
@@ -173,6 +278,41 @@ void RunMode(ModeRun mode,
   }
   std::memcpy(chain, c, B);
   SecureWipe(c, B);
+}
+
+// The modes on a cipher without a word form of its block function.
+template <size_t B, class Encrypt, class Decrypt>
+void RunMode(ModeRun mode,
+             uint8_t* chain,
+             const uint8_t* in,
+             uint8_t* out,
+             size_t count,
+             const Encrypt& encrypt,
+             const Decrypt& decrypt) {
+  RunMode<B>(mode, chain, in, out, count, WordsThroughBytes<B, false>(encrypt), encrypt, decrypt);
+}
+
+// The modes on a cipher's lane bodies (see RunLanes), inlined: one block at a time for the
+// serial modes, kLanes side by side for the others. kBigEndian: the order in which the cipher
+// reads its words.
+template <size_t B, bool kBigEndian, size_t kLanes, class EncryptBody, class DecryptBody>
+void RunModeOnLanes(ModeRun mode,
+                    uint8_t* chain,
+                    const uint8_t* in,
+                    uint8_t* out,
+                    size_t count,
+                    const EncryptBody& encrypt_body,
+                    const DecryptBody& decrypt_body) {
+  const auto encrypt = [&encrypt_body](const uint8_t* i, uint8_t* o, size_t n) {
+    RunLanes<kLanes, B>(i, o, n, encrypt_body);
+  };
+  const auto decrypt = [&decrypt_body](const uint8_t* i, uint8_t* o, size_t n) {
+    RunLanes<kLanes, B>(i, o, n, decrypt_body);
+  };
+  const auto one = [&encrypt_body](const uint8_t* i, uint8_t* o, size_t) {
+    encrypt_body.template operator()<1>(i, o);
+  };
+  RunMode<B>(mode, chain, in, out, count, WordsThroughBytes<B, kBigEndian>(one), encrypt, decrypt);
 }
 
 }  // namespace varkesh::detail
