@@ -93,6 +93,20 @@ struct BlockRun {
   }
 };
 
+// A run of blocks with the subkeys k: the widest vector kernel the processor has, then
+// interleaved scalar lanes.
+void Blocks(const uint16_t* k, const uint8_t* in, uint8_t* out, size_t blocks) {
+#if VARKESH_X86
+  size_t done = 0;
+  if (detail::CpuHas(detail::kCpuAvx2))
+    done = kernels::IdeaAvx2(k, in, out, blocks);
+  if (detail::CpuHas(detail::kCpuSse2))
+    done += kernels::IdeaSse2(k, in + 8 * done, out + 8 * done, blocks - done);
+  in += 8 * done, out += 8 * done, blocks -= done;
+#endif
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{k});
+}
+
 }  // namespace
 
 bool Idea::KnownAnswerTest() {
@@ -148,17 +162,24 @@ void Idea::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Idea::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{encrypt_keys_.data()});
+  Blocks(encrypt_keys_.data(), in, out, blocks);
 }
 
 void Idea::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{decrypt_keys_.data()});
+  Blocks(decrypt_keys_.data(), in, out, blocks);
 }
 
 void Idea::ChainBlocks(
     detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
-  detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count, BlockRun{encrypt_keys_.data()},
-                                     BlockRun{decrypt_keys_.data()});
+  const uint16_t* e = encrypt_keys_.data();
+  const uint16_t* d = decrypt_keys_.data();
+  const BlockRun one{e};
+  detail::RunMode<8>(
+      mode, chain, in, out, count,
+      detail::WordsThroughBytes<8, true>(
+          [&one](const uint8_t* i, uint8_t* o, size_t) { one.operator()<1>(i, o); }),
+      [e](const uint8_t* i, uint8_t* o, size_t n) { Blocks(e, i, o, n); },
+      [d](const uint8_t* i, uint8_t* o, size_t n) { Blocks(d, i, o, n); });
 }
 
 }  // namespace varkesh

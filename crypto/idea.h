@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "crypto/block_ciphers.h"
+#include "crypto/detail/cpu.h"
 
 namespace varkesh {
 
@@ -34,5 +35,14 @@ class Idea final : public CipherImpl<Idea, ids::kIdea, BlockCipher64> {
   std::array<uint16_t, kSubkeys> encrypt_keys_;
   std::array<uint16_t, kSubkeys> decrypt_keys_;
 };
+
+namespace kernels {
+
+// idea_avx2.cpp (kCpuAvx2) and idea_sse2.cpp (kCpuSse2): whole groups of 16 or 8 blocks with the
+// 52 subkeys k, in place allowed; each returns how many blocks it did and leaves the rest.
+size_t IdeaAvx2(const uint16_t* k, const uint8_t* in, uint8_t* out, size_t blocks);
+size_t IdeaSse2(const uint16_t* k, const uint8_t* in, uint8_t* out, size_t blocks);
+
+}  // namespace kernels
 
 }  // namespace varkesh
