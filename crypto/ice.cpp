@@ -86,23 +86,20 @@ constexpr SBoxes MakeSBoxes() {
 
 constexpr SBoxes kSBoxes = MakeSBoxes();
 
-using Subkey = std::array<uint32_t, 6>;
+using Subkey = std::array<uint32_t, 8>;
 
 // The expansion gives two 20-bit halves, tl and tr, each two 10-bit windows of p with their
 // neighbour bits: tl = (a, b) and tr = (c, d) below. The salt swaps the bits of tl and tr where
-// its mask is set, then the subkey words are XORed in. Each S-box index is worked out on its
-// own window, which keeps the path from p to the look-ups short; the S-box outputs occupy
-// distinct bits, so XOR combines them as OR would, in whatever order the compiler likes.
+// its mask is set, then the subkey words are XORed in. With the salt's complement at hand, each
+// S-box index is the bits of its own window outside the salt, those of its partner inside it
+// and the subkey word, three terms that come straight from p: the path from p to the look-ups
+// is three operations long. The S-box outputs occupy distinct bits, so XOR combines them as OR
+// would, in whatever order the compiler likes.
 inline uint32_t F(uint32_t p, const Subkey& k) {
   const SBoxes& s = kSBoxes;
-  const uint32_t a = detail::Rotr32(p, 24) & 0x3FF;
-  const uint32_t b = (p >> 16) & 0x3FF;
-  const uint32_t c = (p >> 8) & 0x3FF;
-  const uint32_t d = p & 0x3FF;
-  const uint32_t swap_high = k[4] & (a ^ c);
-  const uint32_t swap_low = k[5] & (b ^ d);
-  return s[0][a ^ k[0] ^ swap_high] ^ s[1][b ^ k[1] ^ swap_low] ^ s[2][c ^ k[2] ^ swap_high] ^
-         s[3][d ^ k[3] ^ swap_low];
+  const uint32_t a = detail::Rotl32(p, 8), b = p >> 16, c = p >> 8, d = p;
+  return s[0][((a & k[6]) ^ k[0]) ^ (c & k[4])] ^ s[1][((b & k[7]) ^ k[1]) ^ (d & k[5])] ^
+         s[2][((c & k[6]) ^ k[2]) ^ (a & k[4])] ^ s[3][((d & k[7]) ^ k[3]) ^ (b & k[5])];
 }
 
 // N blocks side by side; decryption takes the subkeys backwards.
@@ -158,6 +155,8 @@ void CustomIce::BuildSubkeys(std::array<uint16_t, 4>& kb, size_t first, const ui
       subkey[2 * j] = words[j] >> 10;
       subkey[2 * j + 1] = words[j] & 0x3FF;
     }
+    subkey[6] = ~subkey[4] & 0x3FF;
+    subkey[7] = ~subkey[5] & 0x3FF;
     detail::SecureWipeObject(words);
   }
 }

@@ -35,8 +35,9 @@ class CustomIce : public BlockCipher64 {
 
  private:
   // The two 20-bit XOR words and the salt mask, each split into its high and low 10 bits (the
-  // halves the S-box indices take): XOR 0 high, low, XOR 1 high, low, salt high, low.
-  using Subkey = std::array<uint32_t, 6>;
+  // halves the S-box indices take): XOR 0 high, low, XOR 1 high, low, salt high, low; then the
+  // complement of the salt's high and low halves (within their 10 bits).
+  using Subkey = std::array<uint32_t, 8>;
 
   void BuildSubkeys(std::array<uint16_t, 4>& kb, size_t first, const uint8_t* rotation);
 
