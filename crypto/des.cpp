@@ -98,11 +98,19 @@ static_assert(MatchesTable([](uint32_t& l, uint32_t& r) { FinalPermutation(l, r)
                            tables::DES_IP_INV));
 
 // One round on rotated halves: l ^= f(r, subkey k[0], k[1]).
+// One block alone waits on its own look-ups: they are combined as a balanced tree, so that the
+// last of them to arrive is three XORs away from the new l (the compiler would otherwise chain
+// them one after the other). Blocks side by side hide that latency anyway and need the
+// registers more.
+template <bool kBalanced>
 inline void Round(uint32_t& l, uint32_t r, const uint32_t* k) {
-  uint32_t w = Rotr32(r, 4) ^ k[0];
-  l ^= kSp[6][w & 0xFF] ^ kSp[4][w >> 8 & 0xFF] ^ kSp[2][w >> 16 & 0xFF] ^ kSp[0][w >> 24];
-  w = r ^ k[1];
-  l ^= kSp[7][w & 0xFF] ^ kSp[5][w >> 8 & 0xFF] ^ kSp[3][w >> 16 & 0xFF] ^ kSp[1][w >> 24];
+  const auto apart = [](uint32_t v) { return kBalanced ? detail::KeepApart(v) : v; };
+  const uint32_t u = Rotr32(r, 4) ^ k[0], v = r ^ k[1];
+  const uint32_t a = apart(kSp[6][u & 0xFF] ^ kSp[4][u >> 8 & 0xFF]);
+  const uint32_t b = apart(kSp[2][u >> 16 & 0xFF] ^ kSp[0][u >> 24]);
+  const uint32_t c = apart(kSp[7][v & 0xFF] ^ kSp[5][v >> 8 & 0xFF]);
+  const uint32_t d = apart(kSp[3][v >> 16 & 0xFF] ^ kSp[1][v >> 24]);
+  l ^= apart(a ^ b) ^ apart(c ^ d);
 }
 
 // The 16 rounds of N blocks side by side on rotated halves, subkeys forwards or backwards;
@@ -111,9 +119,9 @@ template <size_t N, bool kDecrypt>
 inline void Rounds(uint32_t (&l)[N], uint32_t (&r)[N], const uint32_t* schedule) {
   for (int step = 0; step < 32; step += 4) {
     const uint32_t* k = kDecrypt ? schedule + 30 - step : schedule + step;
-    for (size_t b = 0; b < N; ++b) Round(l[b], r[b], k);
+    for (size_t b = 0; b < N; ++b) Round<N == 1>(l[b], r[b], k);
     k = kDecrypt ? k - 2 : k + 2;
-    for (size_t b = 0; b < N; ++b) Round(r[b], l[b], k);
+    for (size_t b = 0; b < N; ++b) Round<N == 1>(r[b], l[b], k);
   }
 }
 

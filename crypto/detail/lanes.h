@@ -25,4 +25,15 @@ template <size_t kLanes, size_t kBlockBytes, class Body>
     body.template operator()<1>(in, out);
 }
 
+// v, as a value the compiler may not combine with others: partial results that are kept apart
+// this way stay a balanced tree of operations instead of being reassociated into one long chain,
+// which is what sets the latency of a table-driven round.
+template <class T>
+[[gnu::always_inline]] inline T KeepApart(T v) {
+#if defined(__GNUC__) || defined(__clang__)
+  __asm__("" : "+r"(v));
+#endif
+  return v;
+}
+
 }  // namespace varkesh::detail
