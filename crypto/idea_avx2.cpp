@@ -7,11 +7,7 @@
 
 // Everything defined from here on, the lanes of idea_lanes.h included, is compiled for the
 // extension.
-#  if defined(__clang__)
-#    pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#  else
-#    pragma GCC target("avx2")
-#  endif
+VARKESH_TARGET_BEGIN("avx2")
 #  include "crypto/idea_lanes.h"
 
 namespace varkesh::kernels {
@@ -73,7 +69,5 @@ struct Avx2Ops {
 
 }  // namespace varkesh::kernels
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  endif
+VARKESH_TARGET_END
 #endif  // VARKESH_X86

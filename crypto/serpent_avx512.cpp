@@ -5,11 +5,7 @@
 
 // Everything defined from here on, the rounds of serpent_rounds.h included, is compiled for the
 // extension; their instantiations on this file's vector type exist only here.
-#  if defined(__clang__)
-#    pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
-#  else
-#    pragma GCC target("avx512f")
-#  endif
+VARKESH_TARGET_BEGIN("avx512f")
 #  include "crypto/serpent_rounds.h"
 
 namespace varkesh::kernels {
@@ -22,7 +18,5 @@ namespace varkesh::kernels {
 
 }  // namespace varkesh::kernels
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  endif
+VARKESH_TARGET_END
 #endif  // VARKESH_X86

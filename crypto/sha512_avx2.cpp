@@ -6,11 +6,7 @@
 
 // Everything defined from here on, the compression of sha512_kernel.h included, is compiled for
 // the extensions.
-#  if defined(__clang__)
-#    pragma clang attribute push(__attribute__((target("avx2,bmi,bmi2"))), apply_to = function)
-#  else
-#    pragma GCC target("avx2,bmi,bmi2")
-#  endif
+VARKESH_TARGET_BEGIN("avx2,bmi,bmi2")
 #  include "crypto/sha512_kernel.h"
 
 namespace varkesh::kernels {
@@ -47,7 +43,5 @@ struct Avx2Sigmas {
 
 }  // namespace varkesh::kernels
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  endif
+VARKESH_TARGET_END
 #endif  // VARKESH_X86

@@ -4,12 +4,7 @@
 
 #if VARKESH_X86
 
-#  if defined(__clang__)
-#    pragma clang attribute push(__attribute__((target("avx2,bmi,bmi2,avx512f,avx512vl"))), \
-                                 apply_to = function)
-#  else
-#    pragma GCC target("avx2,bmi,bmi2,avx512f,avx512vl")
-#  endif
+VARKESH_TARGET_BEGIN("avx2,bmi,bmi2,avx512f,avx512vl")
 #  include "crypto/sha512_kernel.h"
 
 namespace varkesh::kernels {
@@ -38,7 +33,5 @@ struct Avx512Sigmas {
 
 }  // namespace varkesh::kernels
 
-#  if defined(__clang__)
-#    pragma clang attribute pop
-#  endif
+VARKESH_TARGET_END
 #endif  // VARKESH_X86

@@ -38,6 +38,22 @@
 #  define VARKESH_KERNEL_INLINE(features) __attribute__((target(features), always_inline)) inline
 #endif
 
+// VARKESH_TARGET_BEGIN("avx2") ... VARKESH_TARGET_END compiles every function defined between
+// them for the extension: for kernel files whose templates and helpers are too many to mark one by
+// one. The headers those functions come from are included after the BEGIN.
+#if VARKESH_X86
+#  define VARKESH_PRAGMA(...) _Pragma(#  __VA_ARGS__)
+#  if defined(__clang__)
+#    define VARKESH_TARGET_BEGIN(features) \
+      VARKESH_PRAGMA(clang attribute push(__attribute__((target(features))), apply_to = function))
+#    define VARKESH_TARGET_END VARKESH_PRAGMA(clang attribute pop)
+#  else
+#    define VARKESH_TARGET_BEGIN(features) \
+      VARKESH_PRAGMA(GCC push_options) VARKESH_PRAGMA(GCC target(features))
+#    define VARKESH_TARGET_END VARKESH_PRAGMA(GCC pop_options)
+#  endif
+#endif
+
 namespace varkesh::detail {
 
 using CpuFeatures = uint32_t;
