@@ -50,9 +50,9 @@ bool RunFileCipher(const std::string& source,
   SourceStream reader(in);
   DestinationStream writer(out);
   if (choice.encrypt) {
-    keyed.EncryptFile(reader, writer);
+    keyed.EncryptFileStream(reader, writer);
   } else {
-    keyed.DecryptFile(reader, writer);
+    keyed.DecryptFileStream(reader, writer);
   }
   out.Commit();
   return true;

@@ -84,9 +84,9 @@ int CipherFile(const CipherOptions& options) {
   ProgressReader progress(reader, in.Size().value_or(0),
                           to_stdout ? options.input : options.output);
   if (options.encrypt) {
-    cipher.EncryptFile(progress, writer);
+    cipher.EncryptFileStream(progress, writer);
   } else {
-    cipher.DecryptFile(progress, writer);
+    cipher.DecryptFileStream(progress, writer);
   }
   out.Commit();
   progress.Finish();

@@ -216,7 +216,7 @@ std::vector<Candidate> GuessFile(std::span<const uint8_t> prefix,
   const auto score = [&](PassPhraseCipher& cipher, Candidate& c, std::span<const uint8_t> part) {
     MemoryReader in(part);
     Collector out(part.size());
-    cipher.DecryptFile(in, out);
+    cipher.DecryptFileStream(in, out);
     c.plausibility = model.ScoreFile(out.bytes());
     const size_t n = std::min(out.bytes().size(), kStartBytes);
     c.start.assign(reinterpret_cast<const char*>(out.bytes().data()), n);
@@ -269,7 +269,7 @@ const Candidate* ConfirmFile(const std::vector<Candidate>& ranked,
   return FirstMatch(ranked, settings, [&](const Candidate& c) {
     const std::unique_ptr<ByteReader> in = open();
     Hasher out(*expected.hash);
-    Keyed(c).DecryptFile(*in, out);
+    Keyed(c).DecryptFileStream(*in, out);
     return out.Hex() == expected.hex;
   });
 }

@@ -134,9 +134,9 @@ varkesh_status TransformFile(bool encrypt,
       FileReader in(source);
       FileWriter out(destination);
       if (encrypt) {
-        keyed.EncryptFile(in, out);
+        keyed.EncryptFileStream(in, out);
       } else {
-        keyed.DecryptFile(in, out);
+        keyed.DecryptFileStream(in, out);
       }
       out.Close();
     });

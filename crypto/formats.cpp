@@ -94,11 +94,11 @@ std::string PassPhraseCipher::DecryptString(std::string_view base64) {
   return cipher_->DecryptText(base64);
 }
 
-uint64_t PassPhraseCipher::EncryptFile(ByteReader& in, ByteWriter& out) {
+uint64_t PassPhraseCipher::EncryptFileStream(ByteReader& in, ByteWriter& out) {
   return TransformFile(true, in, out);
 }
 
-uint64_t PassPhraseCipher::DecryptFile(ByteReader& in, ByteWriter& out) {
+uint64_t PassPhraseCipher::DecryptFileStream(ByteReader& in, ByteWriter& out) {
   return TransformFile(false, in, out);
 }
 

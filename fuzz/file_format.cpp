@@ -149,8 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   varkesh::MemoryReader whole(source);
   varkesh::StringWriter one_shot;
-  const uint64_t n =
-      encrypt ? cipher.EncryptFile(whole, one_shot) : cipher.DecryptFile(whole, one_shot);
+  const uint64_t n = encrypt ? cipher.EncryptFileStream(whole, one_shot)
+                             : cipher.DecryptFileStream(whole, one_shot);
   FUZZ_CHECK(n == source.size() && one_shot.bytes().size() == source.size());
 
   const fs::path destination = scratch.folder() / "destination";
@@ -159,8 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     auto out = varkesh::platform::OutputFile::Create(destination.string(), sharing);
     varkesh::DestinationStream writer(out);
-    const uint64_t written =
-        encrypt ? cipher.EncryptFile(reader, writer) : cipher.DecryptFile(reader, writer);
+    const uint64_t written = encrypt ? cipher.EncryptFileStream(reader, writer)
+                                     : cipher.DecryptFileStream(reader, writer);
     FUZZ_CHECK(written == source.size());
     out.Commit();
   } catch (const FileError& e) {

@@ -202,7 +202,7 @@ TEST_F(Faults, ASourceThatFailsOrChangesWhileReadLeavesTheDestinationAsItWas) {
         SourceStream source(in);
         Meddling reader(source, [&] { c.act(Path("plain")); });
         DestinationStream writer(out);
-        PassPhraseCipher(cipher, 2, "pw").EncryptFile(reader, writer);
+        PassPhraseCipher(cipher, 2, "pw").EncryptFileStream(reader, writer);
         out.Commit();
         ADD_FAILURE() << c.what << " went unnoticed";
       } catch (const FileError& e) {

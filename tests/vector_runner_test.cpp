@@ -15,13 +15,6 @@
 #include "tests/test_platform.h"
 #include "tests/test_streams.h"
 #include "tests/vector_file.h"
-
-#ifdef _WIN32
-// <windows.h>, which the test platform brings in, renames EncryptFile and DecryptFile.
-#  undef EncryptFile
-#  undef DecryptFile
-#endif
-
 #include "varkesh/algorithms.h"
 #include "varkesh/base64.h"
 #include "varkesh/formats.h"
@@ -218,7 +211,7 @@ Bytes LibraryFile(PassPhraseCipher& cipher, bool encrypt, const Bytes& in) {
   MemoryReader reader(in, 5000);  // short reads: the format must not depend on them
   MemoryWriter writer;
   const uint64_t n =
-      encrypt ? cipher.EncryptFile(reader, writer) : cipher.DecryptFile(reader, writer);
+      encrypt ? cipher.EncryptFileStream(reader, writer) : cipher.DecryptFileStream(reader, writer);
   EXPECT_EQ(n, in.size());
   return writer.data;
 }

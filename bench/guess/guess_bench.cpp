@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     plain += "Line " + std::to_string(i) + ": the meeting ended late, but we agreed on a plan.\n";
   MemoryReader in(plain);
   Collector encrypted;
-  PassPhraseCipher(CipherAt(4), HashAt(2), one[0].bytes).EncryptFile(in, encrypted);
+  PassPhraseCipher(CipherAt(4), HashAt(2), one[0].bytes).EncryptFileStream(in, encrypted);
   const std::span<const uint8_t> prefix(encrypted.bytes.data(), cli::kFilePrefix);
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

@@ -64,8 +64,8 @@ class VARKESH_API PassPhraseCipher {
   /// The file format: as many bytes out as in, no header; block ciphers in CBC with the last
   /// partial block XORed with the encryption of the chaining value; RC4 restarting its indices
   /// every 8192 bytes. Reads `in` to its end and returns the number of bytes transformed.
-  uint64_t EncryptFile(ByteReader& in, ByteWriter& out);
-  uint64_t DecryptFile(ByteReader& in, ByteWriter& out);
+  uint64_t EncryptFileStream(ByteReader& in, ByteWriter& out);
+  uint64_t DecryptFileStream(ByteReader& in, ByteWriter& out);
 
   Cipher& cipher() { return *cipher_; }
 
