@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace varkesh::cli {
 
@@ -10,6 +11,7 @@ namespace {
 constexpr double kSettleSeconds = 0.5;  // rates over shorter spans mislead
 constexpr size_t kMinBar = 10;
 constexpr size_t kMaxBar = 40;
+constexpr std::string_view kTypicalTail = " 100%  25.0 MiB/s  0:00 left";
 
 // Columns a UTF-8 text takes, one per character.
 size_t Columns(const std::string& text) {
@@ -73,10 +75,16 @@ std::string ProgressLine(
     if (done < size)
       tail.append("  ").append(Duration(static_cast<double>(size - done) / rate)).append(" left");
   }
+  // The label and the bar keep their columns from the first frame to the last: the tail is laid
+  // out as if it held a typical rate and time left, which come after the first half second and
+  // go in the last frame.
   const size_t room = width > 1 ? width - 1 : 0;
-  if (room < tail.size() + 2 + kMinBar)
+  size_t tail_columns = std::max(tail.size(), kTypicalTail.size());
+  if (room < tail_columns + 2 + kMinBar) {
     tail = std::string(" ") + percent;  // a narrow terminal: the bar and the percentage only
-  const size_t available = room > tail.size() + 2 ? room - tail.size() - 2 : 0;
+    tail_columns = tail.size();
+  }
+  const size_t available = room > tail_columns + 2 ? room - tail_columns - 2 : 0;
   // The label takes what the bar can spare; the bar the rest, up to a comfortable length.
   std::string shown_label;
   if (available > kMinBar + 4)

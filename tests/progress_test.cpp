@@ -18,7 +18,7 @@ size_t Columns(const std::string& text) {
 
 TEST(Progress, ShowsShareRateAndTimeLeft) {
   EXPECT_EQ(ProgressLine("photo.raw", 0, 100 * kMiB, 0.1, 80),
-            "photo.raw [                                        ]   0%");
+            "photo.raw [                                       ]   0%");
   EXPECT_EQ(ProgressLine("in", 50 * kMiB, 100 * kMiB, 2.0, 80),
             "in [####################                    ]  50%  25.0 MiB/s  0:02 left");
   EXPECT_EQ(ProgressLine("", 400 * kMiB, 4000 * kMiB, 400.0, 80),
@@ -39,6 +39,20 @@ TEST(Progress, FitsTheTerminal) {
         EXPECT_EQ(line.substr(0, 3), "...") << line;
         EXPECT_NE(line.find("report.pdf ["), std::string::npos) << line;
       }
+    }
+  }
+}
+
+TEST(Progress, KeepsItsColumnsFromFirstFrameToLast) {
+  // Before the rate settles, while it runs, and in the last frame without the time left.
+  const std::string label = std::string(100, 'x') + "/report.pdf";
+  for (const size_t width : {120u, 80u, 50u}) {
+    SCOPED_TRACE(width);
+    const std::string first = ProgressLine(label, 0, 10 * kMiB, 0.1, width);
+    for (const std::string& line : {ProgressLine(label, 7 * kMiB, 10 * kMiB, 5.0, width),
+                                    ProgressLine(label, 10 * kMiB, 10 * kMiB, 7.0, width)}) {
+      EXPECT_EQ(line.find(']'), first.find(']')) << first << "\n" << line;
+      EXPECT_EQ(line.substr(0, line.find('[')), first.substr(0, first.find('[')));
     }
   }
 }
