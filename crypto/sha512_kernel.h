@@ -3,7 +3,8 @@
 // second in the high ones), two words of each at a time and 16 steps ahead of the first block's
 // scalar steps, between which they run; the second block's steps then only read their words.
 // A lone last block has its schedule computed twice. The files that include this header compile
-// it for their extensions (with #pragma GCC target) and supply the small sigmas on vectors.
+// it for their extensions (between VARKESH_TARGET_BEGIN and _END) and supply the small sigmas on
+// vectors.
 #pragma once
 
 #include <immintrin.h>
@@ -14,7 +15,6 @@
 #include <utility>
 
 #include "crypto/detail/bytes.h"
-#include "crypto/detail/sha512_step.h"
 #include "crypto/tables/sha.h"
 
 namespace varkesh::sha512_kernel {
@@ -48,6 +48,32 @@ template <class F, size_t... kI>
   _mm_store_si128(reinterpret_cast<__m128i*>(&wk[1][t]), _mm256_extracti128_si256(w, 1));
 }
 
+// Step t with `wk` = W[t] + K[t], with the register roles of detail::sha512::Step, arranged so
+// that each step's new a and new e are four operations from the previous ones (the critical
+// paths; there are enough ALUs for the extra additions this costs):
+//   e' = ((d + h + wk) + Ch(e, f, g)) + Sigma1(e), the big sigma's rotations side by side;
+//   a' = ((b & c) + (a & (b ^ c))) + (e' - d) + Sigma0(a), majority being the sum of the two
+//   disjoint parts; b ^ c and b & c are the previous step's a ^ b and a & b.
+template <size_t t>
+[[gnu::always_inline]] inline void Step(uint64_t* v, uint64_t& bxc, uint64_t& bnc, uint64_t wk) {
+  using detail::Rotr64;
+  using detail::Settled;
+  const uint64_t a = v[(80 - t) % 8], b = v[(81 - t) % 8];
+  uint64_t& d = v[(83 - t) % 8];
+  const uint64_t e = v[(84 - t) % 8], f = v[(85 - t) % 8], g = v[(86 - t) % 8];
+  uint64_t& h = v[(87 - t) % 8];
+  const uint64_t s1 = Rotr64(e, 14) ^ Rotr64(e, 18) ^ Rotr64(e, 41);
+  const uint64_t s0 = Rotr64(a, 28) ^ Rotr64(a, 34) ^ Rotr64(a, 39);
+  const uint64_t dhw = Settled(d + Settled(h + wk));
+  const uint64_t new_e = Settled(Settled(dhw + ((e & f) ^ (~e & g))) + s1);
+  const uint64_t t1 = Settled(new_e - d);
+  const uint64_t partial = Settled(Settled(bnc + (a & bxc)) + t1);
+  bxc = a ^ b;
+  bnc = a & b;
+  d = new_e;
+  h = partial + s0;
+}
+
 // The 80 steps of one block on the state, reading W[t] + K[t] from `wk`; `schedule(step)` runs
 // before each step.
 template <class Schedule>
@@ -59,11 +85,11 @@ template <class Schedule>
   __asm__("" : "+r"(wk));
   uint64_t v[8];
   for (int i = 0; i < 8; ++i) v[i] = state[i];
-  uint64_t bc = v[1] ^ v[2];
+  uint64_t bxc = v[1] ^ v[2], bnc = v[1] & v[2];
   Steps(
       [&](auto step) __attribute__((always_inline)) {
         schedule(step);
-        detail::sha512::Step<step, true>(v, bc, wk[step]);
+        Step<step>(v, bxc, bnc, wk[step]);
       },
       std::make_index_sequence<80>{});
   for (int i = 0; i < 8; ++i) state[i] += v[i];

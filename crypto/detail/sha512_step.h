@@ -21,11 +21,8 @@ constexpr uint64_t SmallSigma1(uint64_t x) { return Rotr64(x, 19) ^ Rotr64(x, 61
 // Step t with `wk` = W[t] + K[t]. The registers rotate roles: at step t, register a sits at
 // index -t mod 8 and b .. h follow it cyclically. Majority is b ^ ((a ^ b) & (b ^ c)), where
 // b ^ c (in bc) is the previous step's a ^ b.
-//
-// With kBmi2 (for kernels compiled for it), where rotations do not destroy their source, the
-// three rotations of each big sigma run side by side, and what does not depend on e (or a) is
-// summed first, so that each of the two chains a step is a sigma and two additions long.
-template <size_t t, bool kBmi2 = false>
+// (The vector kernels have a step of their own, in sha512_kernel.h.)
+template <size_t t>
 [[gnu::always_inline]] inline void Step(uint64_t* v, uint64_t& bc, uint64_t wk) {
   const uint64_t a = v[(80 - t) % 8], b = v[(81 - t) % 8];
   uint64_t& d = v[(83 - t) % 8];
@@ -34,18 +31,9 @@ template <size_t t, bool kBmi2 = false>
   const uint64_t ab = a ^ b;
   const uint64_t maj = b ^ (ab & bc);
   bc = ab;
-  if constexpr (kBmi2) {
-    const uint64_t s1 = Rotr64(e, 14) ^ Rotr64(e, 18) ^ Rotr64(e, 41);
-    const uint64_t s0 = Rotr64(a, 28) ^ Rotr64(a, 34) ^ Rotr64(a, 39);
-    const uint64_t p = Settled(h + wk + ((e & f) ^ (~e & g)));
-    const uint64_t t1 = Settled(p + s1);
-    d += t1;
-    h = Settled(t1 + maj) + s0;
-  } else {
-    const uint64_t t1 = h + BigSigma1(e) + (g ^ (e & (f ^ g))) + wk;
-    d += t1;
-    h = t1 + BigSigma0(a) + maj;
-  }
+  const uint64_t t1 = h + BigSigma1(e) + (g ^ (e & (f ^ g))) + wk;
+  d += t1;
+  h = t1 + BigSigma0(a) + maj;
 }
 
 }  // namespace varkesh::detail::sha512
