@@ -62,23 +62,30 @@ void RijndaelAesniModes(const uint32_t* encrypt,
                         uint8_t* out,
                         size_t count);
 
-// rijndael_vaes.cpp (needs kCpuVaes): whole groups of 16 blocks of CBC decryption, block-CFB
-// decryption, CTR (other modes: none) or of a run of blocks; each returns how many blocks it
-// did and leaves the rest to the kernels above.
-size_t RijndaelVaesModes(const uint32_t* encrypt,
-                         const uint32_t* decrypt,
-                         uint32_t rounds,
-                         detail::ModeRun mode,
-                         uint8_t* chain,
-                         const uint8_t* in,
-                         uint8_t* out,
-                         size_t count);
-size_t RijndaelVaesRun(const uint32_t* rk,
-                       uint32_t rounds,
-                       bool encrypt,
-                       const uint8_t* in,
-                       uint8_t* out,
-                       size_t blocks);
+// The vector-AES kernels: rijndael_vaes.cpp (needs kCpuVaes) on 256-bit registers in groups
+// of 16 blocks, rijndael_vaes512.cpp (also kCpuAvx512f and kCpuAvx512bw) on 512-bit ones in
+// groups of 32. They do the whole groups of a call in CBC decryption, block-CFB decryption and
+// CTR (`modes`; other modes: none) or of a run of blocks (`run`), return how many blocks they
+// did and leave the rest to narrower kernels.
+struct RijndaelVaesKernel {
+  size_t (*modes)(const uint32_t* encrypt,
+                  const uint32_t* decrypt,
+                  uint32_t rounds,
+                  detail::ModeRun mode,
+                  uint8_t* chain,
+                  const uint8_t* in,
+                  uint8_t* out,
+                  size_t count);
+  size_t (*run)(const uint32_t* rk,
+                uint32_t rounds,
+                bool encrypt,
+                const uint8_t* in,
+                uint8_t* out,
+                size_t blocks);
+};
+
+extern const RijndaelVaesKernel kRijndaelVaes256;
+extern const RijndaelVaesKernel kRijndaelVaes512;
 
 }  // namespace kernels
 

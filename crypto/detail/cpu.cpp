@@ -203,7 +203,8 @@ std::vector<CpuPath> CpuPaths() {
       {"sse4.1", kCpuSse2 | kCpuSsse3 | kCpuSse41},
       {"aes-sha", kCpuAes | kCpuPclmul | kCpuSha},
       {"avx2", kCpuAvx | kCpuAvx2 | kCpuBmi2},
-      {"avx512", kCpuAvx512 | kCpuVaes | kCpuVpclmul},
+      {"vaes", kCpuVaes | kCpuVpclmul},  // 256-bit vector AES, as on processors without AVX-512
+      {"avx512", kCpuAvx512},
   };
 
   std::vector<CpuPath> paths;
