@@ -4,14 +4,18 @@
 //
 // The round count is a template argument, so the loops unroll and the round keys stay in
 // registers across a whole call. Serial modes run one block at the instructions' latency; the
-// others keep eight independent blocks in flight, enough to cover the latency of the AES unit.
+// others keep eight independent blocks in flight (rijndael_groups.h), enough to cover the
+// latency of the AES unit.
 #include "crypto/rijndael.h"
 
 #if VARKESH_X86
 
+VARKESH_TARGET_BEGIN("aes,sse2")
 #  include <immintrin.h>
 
 #  include <cstring>
+
+#  include "crypto/rijndael_groups.h"
 
 namespace varkesh::kernels {
 
@@ -51,33 +55,55 @@ AESNI_INLINE __m128i Block(const Keys<R>& keys, __m128i b) {
   return Rounds<kEncrypt>(keys, Xor(b, keys.k[0]));
 }
 
-// N blocks side by side, in place in b.
-template <bool kEncrypt, int R, int N>
-AESNI_INLINE void Blocks(const Keys<R>& keys, __m128i* b) {
-#  pragma GCC unroll 16
-  for (int j = 0; j < N; ++j) b[j] = Xor(b[j], keys.k[0]);
-#  pragma GCC unroll 16
-  for (int i = 1; i < R; ++i) {
-#  pragma GCC unroll 16
-    for (int j = 0; j < N; ++j)
-      b[j] = kEncrypt ? _mm_aesenc_si128(b[j], keys.k[i]) : _mm_aesdec_si128(b[j], keys.k[i]);
-  }
-#  pragma GCC unroll 16
-  for (int j = 0; j < N; ++j)
-    b[j] = kEncrypt ? _mm_aesenclast_si128(b[j], keys.k[R]) : _mm_aesdeclast_si128(b[j], keys.k[R]);
-}
+// One block per register, for the groups of rijndael_groups.h.
+struct Aes128 {
+  using Vec = __m128i;
+  static constexpr size_t kBlocks = 1;
 
-constexpr int kLanes = 8;
+  static void Enter() {}
+
+  static Vec Load(const uint8_t* p) { return kernels::Load(p); }
+
+  static void Store(uint8_t* p, Vec v) { kernels::Store(p, v); }
+
+  static Vec Broadcast(__m128i k) { return k; }
+
+  static Vec Xor(Vec a, Vec b) { return kernels::Xor(a, b); }
+
+  static Vec Enc(Vec b, Vec k) { return _mm_aesenc_si128(b, k); }
+
+  static Vec EncLast(Vec b, Vec k) { return _mm_aesenclast_si128(b, k); }
+
+  static Vec Dec(Vec b, Vec k) { return _mm_aesdec_si128(b, k); }
+
+  static Vec DecLast(Vec b, Vec k) { return _mm_aesdeclast_si128(b, k); }
+
+  static Vec AfterBlock(__m128i prev, Vec /*x*/) { return prev; }
+
+  static Vec Counters(uint64_t high, uint64_t low) {
+    return _mm_set_epi64x(static_cast<int64_t>(high), static_cast<int64_t>(low));
+  }
+
+  static Vec AddLow(Vec v, uint64_t n) {
+    return _mm_add_epi64(v, _mm_set_epi64x(0, static_cast<int64_t>(n)));
+  }
+
+  // With SSE2 alone: the bytes of each 16-bit word swapped, then the words reversed.
+  static Vec ReverseBytes(Vec v) {
+    v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+    v = _mm_shufflelo_epi16(_mm_shufflehi_epi16(v, 0x1B), 0x1B);
+    return _mm_shuffle_epi32(v, 0x4E);
+  }
+};
 
 template <bool kEncrypt, int R>
 AESNI_INLINE void Ecb(const uint32_t* rk, const uint8_t* in, uint8_t* out, size_t blocks) {
+  uint8_t unused[16] = {};
+  const size_t done = rijndael_groups::Groups<Aes128, R>(
+      rk, kEncrypt ? rijndael_groups::Job::kEncrypt : rijndael_groups::Job::kDecrypt, unused, in,
+      out, blocks);
+  in += 16 * done, out += 16 * done, blocks -= done;
   const Keys<R> keys(rk);
-  for (; blocks >= kLanes; blocks -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
-    __m128i b[kLanes];
-    for (int j = 0; j < kLanes; ++j) b[j] = Load(in + 16 * j);
-    Blocks<kEncrypt, R, kLanes>(keys, b);
-    for (int j = 0; j < kLanes; ++j) Store(out + 16 * j, b[j]);
-  }
   for (; blocks != 0; --blocks, in += 16, out += 16) Store(out, Block<kEncrypt>(keys, Load(in)));
 }
 
@@ -162,6 +188,7 @@ AESNI_INLINE void Serial(
   Store(chain, Xor(x, first));
 }
 
+// Whole groups of eight blocks, then the rest one at a time.
 template <int R>
 AESNI_INLINE void Parallel(const uint32_t* encrypt,
                            const uint32_t* decrypt,
@@ -170,53 +197,30 @@ AESNI_INLINE void Parallel(const uint32_t* encrypt,
                            const uint8_t* in,
                            uint8_t* out,
                            size_t n) {
-  __m128i prev = Load(chain);
-  if (mode == ModeRun::kCbcDecrypt) {
-    const Keys<R> keys(decrypt);
-    // Every cipher block of a group is loaded before any plain block is stored (in place).
-    for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
-      __m128i c[kLanes], b[kLanes];
-      for (int j = 0; j < kLanes; ++j) b[j] = c[j] = Load(in + 16 * j);
-      Blocks<false, R, kLanes>(keys, b);
-      Store(out, Xor(b[0], prev));
-      for (int j = 1; j < kLanes; ++j) Store(out + 16 * j, Xor(b[j], c[j - 1]));
-      prev = c[kLanes - 1];
-    }
-    for (; n != 0; --n, in += 16, out += 16) {
-      const __m128i c = Load(in);
-      Store(out, Xor(Block<false>(keys, c), prev));
-      prev = c;
-    }
-  } else if (mode == ModeRun::kCfbDecrypt) {
-    const Keys<R> keys(encrypt);
-    for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
-      __m128i c[kLanes], b[kLanes];
-      for (int j = 0; j < kLanes; ++j) c[j] = Load(in + 16 * j);
-      b[0] = prev;
-      for (int j = 1; j < kLanes; ++j) b[j] = c[j - 1];
-      Blocks<true, R, kLanes>(keys, b);
-      for (int j = 0; j < kLanes; ++j) Store(out + 16 * j, Xor(b[j], c[j]));
-      prev = c[kLanes - 1];
-    }
-    for (; n != 0; --n, in += 16, out += 16) {
-      const __m128i c = Load(in);
-      Store(out, Xor(Block<true>(keys, prev), c));
-      prev = c;
-    }
-  } else if (mode == ModeRun::kCtr) {
-    const Keys<R> keys(encrypt);
+  using rijndael_groups::Job;
+  const Job job = mode == ModeRun::kCbcDecrypt   ? Job::kCbcDecrypt
+                  : mode == ModeRun::kCfbDecrypt ? Job::kCfbDecrypt
+                                                 : Job::kCtr;
+  const uint32_t* rk = job == Job::kCbcDecrypt ? decrypt : encrypt;
+  const size_t done = rijndael_groups::Groups<Aes128, R>(rk, job, chain, in, out, n);
+  in += 16 * done, out += 16 * done, n -= done;
+  if (n == 0)
+    return;
+  const Keys<R> keys(rk);
+  if (job == Job::kCtr) {
     CounterBlocks counter{detail::LoadBe64(chain), detail::LoadBe64(chain + 8)};
-    for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
-      __m128i b[kLanes];
-      for (int j = 0; j < kLanes; ++j) b[j] = counter.Next();
-      Blocks<true, R, kLanes>(keys, b);
-      for (int j = 0; j < kLanes; ++j) Store(out + 16 * j, Xor(b[j], Load(in + 16 * j)));
-    }
     for (; n != 0; --n, in += 16, out += 16)
       Store(out, Xor(Block<true>(keys, counter.Next()), Load(in)));
     detail::StoreBe64(chain, counter.high);
     detail::StoreBe64(chain + 8, counter.low);
     return;
+  }
+  __m128i prev = Load(chain);
+  for (; n != 0; --n, in += 16, out += 16) {
+    const __m128i c = Load(in);
+    Store(out, job == Job::kCbcDecrypt ? Xor(Block<false>(keys, c), prev)
+                                       : Xor(Block<true>(keys, prev), c));
+    prev = c;
   }
   Store(chain, prev);
 }
@@ -285,4 +289,5 @@ void RijndaelAesniModes(const uint32_t* encrypt,
 
 }  // namespace varkesh::kernels
 
+VARKESH_TARGET_END
 #endif  // VARKESH_X86

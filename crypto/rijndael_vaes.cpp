@@ -1,11 +1,11 @@
 // Rijndael through the vector AES instructions on 256-bit registers: two blocks per
-// instruction, sixteen blocks per group (rijndael_vaes_kernel.h).
+// instruction, sixteen blocks per group (rijndael_groups.h).
 #include "crypto/rijndael.h"
 
 #if VARKESH_X86
 
 VARKESH_TARGET_BEGIN("vaes,aes,avx2")
-#  include "crypto/rijndael_vaes_kernel.h"
+#  include "crypto/rijndael_groups.h"
 
 namespace varkesh::kernels {
 
@@ -14,6 +14,10 @@ namespace {
 struct Vaes256 {
   using Vec = __m256i;
   static constexpr size_t kBlocks = 2;
+
+  // Upper halves of the vector registers that callers left in use would make the vector
+  // instructions wait on them.
+  static void Enter() { _mm256_zeroupper(); }
 
   static Vec Load(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Vec*>(p)); }
 
@@ -55,8 +59,8 @@ struct Vaes256 {
 
 }  // namespace
 
-const RijndaelVaesKernel kRijndaelVaes256 = {&rijndael_vaes::Modes<Vaes256>,
-                                             &rijndael_vaes::Run<Vaes256>};
+const RijndaelVaesKernel kRijndaelVaes256 = {&rijndael_groups::Modes<Vaes256>,
+                                             &rijndael_groups::Run<Vaes256>};
 
 }  // namespace varkesh::kernels
 

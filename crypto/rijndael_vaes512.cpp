@@ -1,11 +1,11 @@
 // Rijndael through the vector AES instructions on 512-bit registers: four blocks per
-// instruction, 32 blocks per group (rijndael_vaes_kernel.h).
+// instruction, 32 blocks per group (rijndael_groups.h).
 #include "crypto/rijndael.h"
 
 #if VARKESH_X86
 
 VARKESH_TARGET_BEGIN("vaes,aes,avx2,avx512f,avx512bw")
-#  include "crypto/rijndael_vaes_kernel.h"
+#  include "crypto/rijndael_groups.h"
 
 namespace varkesh::kernels {
 
@@ -18,6 +18,10 @@ __m512i Broadcast4(__m128i k) { return _mm512_maskz_broadcast_i32x4(0xFFFF, k); 
 struct Vaes512 {
   using Vec = __m512i;
   static constexpr size_t kBlocks = 4;
+
+  // Upper halves of the vector registers that callers left in use would make the vector
+  // instructions wait on them.
+  static void Enter() { _mm256_zeroupper(); }
 
   static Vec Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
 
@@ -61,8 +65,8 @@ struct Vaes512 {
 
 }  // namespace
 
-const RijndaelVaesKernel kRijndaelVaes512 = {&rijndael_vaes::Modes<Vaes512>,
-                                             &rijndael_vaes::Run<Vaes512>};
+const RijndaelVaesKernel kRijndaelVaes512 = {&rijndael_groups::Modes<Vaes512>,
+                                             &rijndael_groups::Run<Vaes512>};
 
 }  // namespace varkesh::kernels
 

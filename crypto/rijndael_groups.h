@@ -1,6 +1,7 @@
-// Rijndael's vector-AES kernels over any register width: `V` supplies a register of
-// V::kBlocks blocks and its operations (rijndael_vaes.cpp: 256 bits, rijndael_vaes512.cpp: 512).
-// Eight registers are in flight, enough to cover the latency of the AES units. Only the modes
+// Rijndael's groups of independent blocks over any register width: `V` supplies a register of
+// V::kBlocks blocks and its operations (rijndael_aesni.cpp: 128 bits, rijndael_vaes.cpp: 256,
+// rijndael_vaes512.cpp: 512). Eight registers are in flight, enough to cover the latency of the
+// AES units. Only the modes
 // whose blocks are independent come here (runs of blocks, CBC and block-CFB decryption, CTR);
 // whatever is left of a run after its last whole group goes to narrower kernels. The files that
 // include this header compile it for their extensions (between VARKESH_TARGET_BEGIN and _END)
@@ -15,7 +16,7 @@
 #include "crypto/detail/bytes.h"
 #include "crypto/rijndael.h"
 
-namespace varkesh::rijndael_vaes {
+namespace varkesh::rijndael_groups {
 
 // What a call does to its groups of blocks.
 enum class Job : uint8_t { kEncrypt, kDecrypt, kCbcDecrypt, kCfbDecrypt, kCtr };
@@ -59,9 +60,7 @@ template <class V, int R>
   const size_t groups = n / kGroup;
   if (groups == 0)
     return 0;
-  // Upper halves of the vector registers that callers left in use would make the vector
-  // instructions wait on them.
-  _mm256_zeroupper();
+  V::Enter();
   const Keys<V, R> keys(rk);
   __m128i prev = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chain));
   // The counter's low half as a 128-bit lane counts in place; the high half steps in scalar
@@ -194,4 +193,4 @@ VARKESH_VAES_ENTRY size_t Run(const uint32_t* rk,
   return ByRounds<V>(rounds, rk, encrypt ? Job::kEncrypt : Job::kDecrypt, unused, in, out, blocks);
 }
 
-}  // namespace varkesh::rijndael_vaes
+}  // namespace varkesh::rijndael_groups
