@@ -1,9 +1,7 @@
 // Serpent's rounds in the bitslice form, written once for a 32-bit word (one block) or a vector
 // of such words (word j of several blocks side by side): serpent.cpp runs them on words and on
-// 128-bit vectors, the kernel files on wider vectors. The S-box circuits are derived at compile
-// time from the S-box tables (their algebraic normal form) and checked against the tables there.
-// Only ANDs, XORs, NOTs, shifts and rotations: no table is indexed with data, no branch taken on
-// it, so every path is constant-time.
+// 128-bit vectors, the kernel files on wider vectors. Only ANDs, ORs, XORs, NOTs, shifts and
+// rotations: no table is indexed with data, no branch taken on it, so every path is constant-time.
 #pragma once
 
 #include <array>
@@ -37,45 +35,440 @@ using tables::SERPENT_S7_INV;
 
 using Box = std::array<uint8_t, 16>;
 
-// Bit m of Anf(box)[b] tells whether output bit b of the S-box contains the product of the input
-// bits selected by m (the Moebius transform of the output bit's truth table).
-constexpr std::array<uint16_t, 4> Anf(const Box& box) {
-  std::array<uint16_t, 4> anf{};
-  for (unsigned bit = 0; bit < 4; ++bit) {
-    std::array<uint8_t, 16> a{};
-    for (unsigned x = 0; x < 16; ++x) a[x] = static_cast<uint8_t>((box[x] >> bit) & 1);
-    for (unsigned v = 1; v < 16; v <<= 1) {
-      for (unsigned x = 0; x < 16; ++x) {
-        if ((x & v) != 0)
-          a[x] ^= a[x ^ v];
-      }
-    }
-    for (unsigned m = 0; m < 16; ++m) anf[bit] = static_cast<uint16_t>(anf[bit] | a[m] << m);
-  }
-  return anf;
+// The S-boxes as gate circuits on 32 nibbles at once: bit i of x0..x3 is nibble i, x0 holding
+// its lowest bit. Each is 16 to 20 operations on four words and one temporary (after Osvik's
+// published bitslice circuits); the checks below run every one against its table. W is a
+// 32-bit word, or a vector of such words that holds one word of each of several blocks.
+template <class W>
+constexpr void Box0(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r3 ^= r0;
+  W r4 = r1;
+  r1 &= r3;
+  r4 ^= r2;
+  r1 ^= r0;
+  r0 |= r3;
+  r0 ^= r4;
+  r4 ^= r3;
+  r3 ^= r2;
+  r2 |= r1;
+  r2 ^= r4;
+  r4 = ~r4;
+  r4 |= r1;
+  r1 ^= r3;
+  r1 ^= r4;
+  r3 |= r0;
+  r1 ^= r3;
+  r4 ^= r3;
+  x0 = r1, x1 = r4, x2 = r2, x3 = r0;
 }
 
-template <uint16_t kTerms, class W, size_t... kM>
-constexpr W SumOfTerms(const std::array<W, 16>& products, std::index_sequence<kM...> /*unused*/) {
-  return ((((kTerms >> kM) & 1) != 0 ? products[kM] : W{}) ^ ...);
+template <class W>
+constexpr void Box0Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r2 = ~r2;
+  W r4 = r1;
+  r1 |= r0;
+  r4 = ~r4;
+  r1 ^= r2;
+  r2 |= r4;
+  r1 ^= r3;
+  r0 ^= r4;
+  r2 ^= r0;
+  r0 &= r3;
+  r4 ^= r0;
+  r0 |= r1;
+  r0 ^= r2;
+  r3 ^= r4;
+  r2 ^= r1;
+  r3 ^= r0;
+  r3 ^= r1;
+  r2 &= r3;
+  r4 ^= r2;
+  x0 = r0, x1 = r4, x2 = r1, x3 = r3;
 }
 
-// The S-box on 32 nibbles at once: bit i of x0..x3 is nibble i, x0 holding its lowest bit. Only
-// the products a box needs survive optimisation. W is a 32-bit word, or a vector of such words
-// that holds one word of each of several blocks.
+template <class W>
+constexpr void Box1(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r0 = ~r0;
+  r2 = ~r2;
+  W r4 = r0;
+  r0 &= r1;
+  r2 ^= r0;
+  r0 |= r3;
+  r3 ^= r2;
+  r1 ^= r0;
+  r0 ^= r4;
+  r4 |= r1;
+  r1 ^= r3;
+  r2 |= r0;
+  r2 &= r4;
+  r0 ^= r1;
+  r1 &= r2;
+  r1 ^= r0;
+  r0 &= r2;
+  r0 ^= r4;
+  x0 = r2, x1 = r0, x2 = r3, x3 = r1;
+}
+
+template <class W>
+constexpr void Box1Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r1;
+  r1 ^= r3;
+  r3 &= r1;
+  r4 ^= r2;
+  r3 ^= r0;
+  r0 |= r1;
+  r2 ^= r3;
+  r0 ^= r4;
+  r0 |= r2;
+  r1 ^= r3;
+  r0 ^= r1;
+  r1 |= r3;
+  r1 ^= r0;
+  r4 = ~r4;
+  r4 ^= r1;
+  r1 |= r0;
+  r1 ^= r0;
+  r1 |= r4;
+  r3 ^= r1;
+  x0 = r4, x1 = r0, x2 = r3, x3 = r2;
+}
+
+template <class W>
+constexpr void Box2(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r0;
+  r0 &= r2;
+  r0 ^= r3;
+  r2 ^= r1;
+  r2 ^= r0;
+  r3 |= r4;
+  r3 ^= r1;
+  r4 ^= r2;
+  r1 = r3;
+  r3 |= r4;
+  r3 ^= r0;
+  r0 &= r1;
+  r4 ^= r0;
+  r1 ^= r3;
+  r1 ^= r4;
+  r4 = ~r4;
+  x0 = r2, x1 = r3, x2 = r1, x3 = r4;
+}
+
+template <class W>
+constexpr void Box2Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r2 ^= r3;
+  r3 ^= r0;
+  W r4 = r3;
+  r3 &= r2;
+  r3 ^= r1;
+  r1 |= r2;
+  r1 ^= r4;
+  r4 &= r3;
+  r2 ^= r3;
+  r4 &= r0;
+  r4 ^= r2;
+  r2 &= r1;
+  r2 |= r0;
+  r3 = ~r3;
+  r2 ^= r3;
+  r0 ^= r3;
+  r0 &= r1;
+  r3 ^= r4;
+  r3 ^= r0;
+  x0 = r1, x1 = r4, x2 = r2, x3 = r3;
+}
+
+template <class W>
+constexpr void Box3(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r0;
+  r0 |= r3;
+  r3 ^= r1;
+  r1 &= r4;
+  r4 ^= r2;
+  r2 ^= r3;
+  r3 &= r0;
+  r4 |= r1;
+  r3 ^= r4;
+  r0 ^= r1;
+  r4 &= r0;
+  r1 ^= r3;
+  r4 ^= r2;
+  r1 |= r0;
+  r1 ^= r2;
+  r0 ^= r3;
+  r2 = r1;
+  r1 |= r3;
+  r1 ^= r0;
+  x0 = r1, x1 = r2, x2 = r3, x3 = r4;
+}
+
+template <class W>
+constexpr void Box3Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r2;
+  r2 ^= r1;
+  r0 ^= r2;
+  r4 &= r2;
+  r4 ^= r0;
+  r0 &= r1;
+  r1 ^= r3;
+  r3 |= r4;
+  r2 ^= r3;
+  r0 ^= r3;
+  r1 ^= r4;
+  r3 &= r2;
+  r3 ^= r1;
+  r1 ^= r0;
+  r1 |= r2;
+  r0 ^= r3;
+  r1 ^= r4;
+  r0 ^= r1;
+  x0 = r2, x1 = r1, x2 = r3, x3 = r0;
+}
+
+template <class W>
+constexpr void Box4(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r1 ^= r3;
+  r3 = ~r3;
+  r2 ^= r3;
+  r3 ^= r0;
+  W r4 = r1;
+  r1 &= r3;
+  r1 ^= r2;
+  r4 ^= r3;
+  r0 ^= r4;
+  r2 &= r4;
+  r2 ^= r0;
+  r0 &= r1;
+  r3 ^= r0;
+  r4 |= r1;
+  r4 ^= r0;
+  r0 |= r3;
+  r0 ^= r2;
+  r2 &= r3;
+  r0 = ~r0;
+  r4 ^= r2;
+  x0 = r1, x1 = r4, x2 = r0, x3 = r3;
+}
+
+template <class W>
+constexpr void Box4Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r2;
+  r2 &= r3;
+  r2 ^= r1;
+  r1 |= r3;
+  r1 &= r0;
+  r4 ^= r2;
+  r4 ^= r1;
+  r1 &= r2;
+  r0 = ~r0;
+  r3 ^= r4;
+  r1 ^= r3;
+  r3 &= r0;
+  r3 ^= r2;
+  r0 ^= r1;
+  r2 &= r0;
+  r3 ^= r0;
+  r2 ^= r4;
+  r2 |= r3;
+  r3 ^= r0;
+  r2 ^= r1;
+  x0 = r0, x1 = r3, x2 = r2, x3 = r4;
+}
+
+template <class W>
+constexpr void Box5(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r0 ^= r1;
+  r1 ^= r3;
+  r3 = ~r3;
+  W r4 = r1;
+  r1 &= r0;
+  r2 ^= r3;
+  r1 ^= r2;
+  r2 |= r4;
+  r4 ^= r3;
+  r3 &= r1;
+  r3 ^= r0;
+  r4 ^= r1;
+  r4 ^= r2;
+  r2 ^= r0;
+  r0 &= r3;
+  r2 = ~r2;
+  r0 ^= r4;
+  r4 |= r3;
+  r2 ^= r4;
+  x0 = r1, x1 = r3, x2 = r0, x3 = r2;
+}
+
+template <class W>
+constexpr void Box5Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r1 = ~r1;
+  W r4 = r3;
+  r2 ^= r1;
+  r3 |= r0;
+  r3 ^= r2;
+  r2 |= r1;
+  r2 &= r0;
+  r4 ^= r3;
+  r2 ^= r4;
+  r4 |= r0;
+  r4 ^= r1;
+  r1 &= r2;
+  r1 ^= r3;
+  r4 ^= r2;
+  r3 &= r4;
+  r4 ^= r1;
+  r3 ^= r4;
+  r4 = ~r4;
+  r3 ^= r0;
+  x0 = r1, x1 = r4, x2 = r3, x3 = r2;
+}
+
+template <class W>
+constexpr void Box6(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r2 = ~r2;
+  W r4 = r3;
+  r3 &= r0;
+  r0 ^= r4;
+  r3 ^= r2;
+  r2 |= r4;
+  r1 ^= r3;
+  r2 ^= r0;
+  r0 |= r1;
+  r2 ^= r1;
+  r4 ^= r0;
+  r0 |= r3;
+  r0 ^= r2;
+  r4 ^= r3;
+  r4 ^= r0;
+  r3 = ~r3;
+  r2 &= r4;
+  r2 ^= r3;
+  x0 = r0, x1 = r1, x2 = r4, x3 = r2;
+}
+
+template <class W>
+constexpr void Box6Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  r0 ^= r2;
+  W r4 = r2;
+  r2 &= r0;
+  r4 ^= r3;
+  r2 = ~r2;
+  r3 ^= r1;
+  r2 ^= r3;
+  r4 |= r0;
+  r0 ^= r2;
+  r3 ^= r4;
+  r4 ^= r1;
+  r1 &= r3;
+  r1 ^= r0;
+  r0 ^= r3;
+  r0 |= r2;
+  r3 ^= r1;
+  r4 ^= r0;
+  x0 = r1, x1 = r2, x2 = r4, x3 = r3;
+}
+
+template <class W>
+constexpr void Box7(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r1;
+  r1 |= r2;
+  r1 ^= r3;
+  r4 ^= r2;
+  r2 ^= r1;
+  r3 |= r4;
+  r3 &= r0;
+  r4 ^= r2;
+  r3 ^= r1;
+  r1 |= r4;
+  r1 ^= r0;
+  r0 |= r4;
+  r0 ^= r2;
+  r1 ^= r4;
+  r2 ^= r1;
+  r1 &= r0;
+  r1 ^= r4;
+  r2 = ~r2;
+  r2 |= r0;
+  r4 ^= r2;
+  x0 = r4, x1 = r3, x2 = r1, x3 = r0;
+}
+
+template <class W>
+constexpr void Box7Inverse(W& x0, W& x1, W& x2, W& x3) {
+  W r0 = x0, r1 = x1, r2 = x2, r3 = x3;
+  W r4 = r2;
+  r2 ^= r0;
+  r0 &= r3;
+  r4 |= r3;
+  r2 = ~r2;
+  r3 ^= r1;
+  r1 |= r0;
+  r0 ^= r2;
+  r2 &= r4;
+  r3 &= r4;
+  r1 ^= r2;
+  r2 ^= r0;
+  r0 |= r2;
+  r4 ^= r1;
+  r0 ^= r3;
+  r3 ^= r4;
+  r4 |= r0;
+  r3 ^= r2;
+  r4 ^= r2;
+  x0 = r3, x1 = r0, x2 = r1, x3 = r4;
+}
+
 template <const Box& kBox, class W>
 constexpr void SBox(W& x0, W& x1, W& x2, W& x3) {
-  constexpr std::array<uint16_t, 4> kAnf = Anf(kBox);
-  const W x01 = x0 & x1, x23 = x2 & x3;
-  const std::array<W, 16> products = {~W{},    x0,       x1,       x01,      x2,      x0 & x2,
-                                      x1 & x2, x01 & x2, x3,       x0 & x3,  x1 & x3, x01 & x3,
-                                      x23,     x0 & x23, x1 & x23, x01 & x23};
-  constexpr auto kAll = std::make_index_sequence<16>();
-  const W y0 = SumOfTerms<kAnf[0]>(products, kAll);
-  const W y1 = SumOfTerms<kAnf[1]>(products, kAll);
-  const W y2 = SumOfTerms<kAnf[2]>(products, kAll);
-  const W y3 = SumOfTerms<kAnf[3]>(products, kAll);
-  x0 = y0, x1 = y1, x2 = y2, x3 = y3;
+  if constexpr (&kBox == &SERPENT_S0)
+    Box0(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S1)
+    Box1(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S2)
+    Box2(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S3)
+    Box3(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S4)
+    Box4(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S5)
+    Box5(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S6)
+    Box6(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S7)
+    Box7(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S0_INV)
+    Box0Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S1_INV)
+    Box1Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S2_INV)
+    Box2Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S3_INV)
+    Box3Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S4_INV)
+    Box4Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S5_INV)
+    Box5Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S6_INV)
+    Box6Inverse(x0, x1, x2, x3);
+  else if constexpr (&kBox == &SERPENT_S7_INV)
+    Box7Inverse(x0, x1, x2, x3);
+  else
+    static_assert(&kBox == nullptr, "not a Serpent S-box");
 }
 
 // Runs the circuit on the 16 possible nibbles side by side and compares with the table.
