@@ -433,6 +433,9 @@ constexpr void Box7Inverse(W& x0, W& x1, W& x2, W& x3) {
   x0 = r3, x1 = r0, x2 = r1, x3 = r4;
 }
 
+template <const Box&>
+constexpr bool kNotABox = false;
+
 template <const Box& kBox, class W>
 constexpr void SBox(W& x0, W& x1, W& x2, W& x3) {
   if constexpr (&kBox == &SERPENT_S0)
@@ -468,7 +471,7 @@ constexpr void SBox(W& x0, W& x1, W& x2, W& x3) {
   else if constexpr (&kBox == &SERPENT_S7_INV)
     Box7Inverse(x0, x1, x2, x3);
   else
-    static_assert(&kBox == nullptr, "not a Serpent S-box");
+    static_assert(kNotABox<kBox>, "not a Serpent S-box");
 }
 
 // Runs the circuit on the 16 possible nibbles side by side and compares with the table.
