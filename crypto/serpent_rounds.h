@@ -436,39 +436,41 @@ constexpr void Box7Inverse(W& x0, W& x1, W& x2, W& x3) {
 template <const Box&>
 constexpr bool kNotABox = false;
 
+// The table picks its circuit by contents, not by address: with the sanitizers GCC does not
+// fold comparisons of two objects' addresses at compile time.
 template <const Box& kBox, class W>
 constexpr void SBox(W& x0, W& x1, W& x2, W& x3) {
-  if constexpr (&kBox == &SERPENT_S0)
+  if constexpr (kBox == SERPENT_S0)
     Box0(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S1)
+  else if constexpr (kBox == SERPENT_S1)
     Box1(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S2)
+  else if constexpr (kBox == SERPENT_S2)
     Box2(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S3)
+  else if constexpr (kBox == SERPENT_S3)
     Box3(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S4)
+  else if constexpr (kBox == SERPENT_S4)
     Box4(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S5)
+  else if constexpr (kBox == SERPENT_S5)
     Box5(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S6)
+  else if constexpr (kBox == SERPENT_S6)
     Box6(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S7)
+  else if constexpr (kBox == SERPENT_S7)
     Box7(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S0_INV)
+  else if constexpr (kBox == SERPENT_S0_INV)
     Box0Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S1_INV)
+  else if constexpr (kBox == SERPENT_S1_INV)
     Box1Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S2_INV)
+  else if constexpr (kBox == SERPENT_S2_INV)
     Box2Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S3_INV)
+  else if constexpr (kBox == SERPENT_S3_INV)
     Box3Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S4_INV)
+  else if constexpr (kBox == SERPENT_S4_INV)
     Box4Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S5_INV)
+  else if constexpr (kBox == SERPENT_S5_INV)
     Box5Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S6_INV)
+  else if constexpr (kBox == SERPENT_S6_INV)
     Box6Inverse(x0, x1, x2, x3);
-  else if constexpr (&kBox == &SERPENT_S7_INV)
+  else if constexpr (kBox == SERPENT_S7_INV)
     Box7Inverse(x0, x1, x2, x3);
   else
     static_assert(kNotABox<kBox>, "not a Serpent S-box");
