@@ -131,27 +131,29 @@ inline void TableBlock(const uint32_t* rk, uint32_t rounds, const uint8_t* in, u
   StoreLe32(out + 12, s.c3);
 }
 
-#if VARKESH_X86
-// The vector-AES kernels the processor allows, widest first: each does the whole groups it can
-// and leaves the rest to the next, and the 128-bit kernels finish.
-struct VaesKernelList {
-  const kernels::RijndaelVaesKernel* kernels[2];
+// The kernels the processor allows, widest first: each does what it can of a call and leaves
+// the rest to the next; the table code below finishes.
+struct KernelList {
+  const kernels::RijndaelKernel* kernels[3];
   size_t size = 0;
 
-  const kernels::RijndaelVaesKernel* const* begin() const { return kernels; }
+  const kernels::RijndaelKernel* const* begin() const { return kernels; }
 
-  const kernels::RijndaelVaesKernel* const* end() const { return kernels + size; }
+  const kernels::RijndaelKernel* const* end() const { return kernels + size; }
 };
 
-VaesKernelList VaesKernels() {
-  VaesKernelList list{};
+KernelList Kernels() {
+  KernelList list{};
+#if VARKESH_X86
   if (detail::CpuHas(detail::kCpuVaes | detail::kCpuAvx512f | detail::kCpuAvx512bw))
     list.kernels[list.size++] = &kernels::kRijndaelVaes512;
   if (detail::CpuHas(detail::kCpuVaes))
     list.kernels[list.size++] = &kernels::kRijndaelVaes256;
+  if (detail::CpuHas(detail::kCpuAes))
+    list.kernels[list.size++] = &kernels::kRijndaelAesni;
+#endif
   return list;
 }
-#endif
 
 }  // namespace
 
@@ -213,17 +215,13 @@ void Rijndael::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 
 void Rijndael::ChainBlocks(
     detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
-#if VARKESH_X86
-  if (mode != detail::ModeRun::kCfb8Decrypt && detail::CpuHas(detail::kCpuAes)) {
-    for (const auto* kernel : VaesKernels()) {
-      const size_t done =
-          kernel->modes(encrypt_.data(), decrypt_.data(), rounds_, mode, chain, in, out, count);
-      in += 16 * done, out += 16 * done, count -= done;
-    }
-    return kernels::RijndaelAesniModes(encrypt_.data(), decrypt_.data(), rounds_, mode, chain, in,
-                                       out, count);
+  for (const auto* kernel : Kernels()) {
+    const size_t done =
+        kernel->modes(encrypt_.data(), decrypt_.data(), rounds_, mode, chain, in, out, count);
+    in += 16 * done, out += 16 * done, count -= done;
   }
-#endif
+  if (count == 0)
+    return;
   // Rijndael is final: the block functions are called directly, and inlined.
   detail::RunMode<16>(
       mode, chain, in, out, count,
@@ -232,30 +230,20 @@ void Rijndael::ChainBlocks(
 }
 
 void Rijndael::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-#if VARKESH_X86
-  if (detail::CpuHas(detail::kCpuAes)) {
-    for (const auto* kernel : VaesKernels()) {
-      const size_t done = kernel->run(encrypt_.data(), rounds_, true, in, out, blocks);
-      in += 16 * done, out += 16 * done, blocks -= done;
-    }
-    return kernels::RijndaelAesniEncrypt(encrypt_.data(), rounds_, in, out, blocks);
+  for (const auto* kernel : Kernels()) {
+    const size_t done = kernel->run(encrypt_.data(), rounds_, true, in, out, blocks);
+    in += 16 * done, out += 16 * done, blocks -= done;
   }
-#endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
     TableBlock<true>(encrypt_.data(), rounds_, in, out);
   }
 }
 
 void Rijndael::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-#if VARKESH_X86
-  if (detail::CpuHas(detail::kCpuAes)) {
-    for (const auto* kernel : VaesKernels()) {
-      const size_t done = kernel->run(decrypt_.data(), rounds_, false, in, out, blocks);
-      in += 16 * done, out += 16 * done, blocks -= done;
-    }
-    return kernels::RijndaelAesniDecrypt(decrypt_.data(), rounds_, in, out, blocks);
+  for (const auto* kernel : Kernels()) {
+    const size_t done = kernel->run(decrypt_.data(), rounds_, false, in, out, blocks);
+    in += 16 * done, out += 16 * done, blocks -= done;
   }
-#endif
   for (; blocks != 0; --blocks, in += 16, out += 16) {
     TableBlock<false>(decrypt_.data(), rounds_, in, out);
   }

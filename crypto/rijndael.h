@@ -44,30 +44,12 @@ class Rijndael final : public CipherImpl<Rijndael, ids::kRijndael, BlockCipher12
 
 namespace kernels {
 
-// rijndael_aesni.cpp (needs kCpuAes): `blocks` blocks with the round keys `rk` (the encryption
-// keys, or those of the equivalent inverse cipher), in place allowed.
-void RijndaelAesniEncrypt(
-    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks);
-void RijndaelAesniDecrypt(
-    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks);
-
-// Every mode but 8-bit CFB decryption (which runs on the multi-block functions above), with
-// both key schedules at hand.
-void RijndaelAesniModes(const uint32_t* encrypt,
-                        const uint32_t* decrypt,
-                        uint32_t rounds,
-                        detail::ModeRun mode,
-                        uint8_t* chain,
-                        const uint8_t* in,
-                        uint8_t* out,
-                        size_t count);
-
-// The vector-AES kernels: rijndael_vaes.cpp (needs kCpuVaes) on 256-bit registers in groups
-// of 16 blocks, rijndael_vaes512.cpp (also kCpuAvx512f and kCpuAvx512bw) on 512-bit ones in
-// groups of 32. They do the whole groups of a call in CBC decryption, block-CFB decryption and
-// CTR (`modes`; other modes: none) or of a run of blocks (`run`), return how many blocks they
-// did and leave the rest to narrower kernels.
-struct RijndaelVaesKernel {
+// A Rijndael kernel. `modes` runs a mode over `count` blocks with both key schedules at hand;
+// `run` passes `blocks` blocks through the cipher with the round keys `rk` (the encryption keys,
+// or those of the equivalent inverse cipher). In place is allowed. Each returns how many blocks
+// it did from the start, with the chain updated to match: a wide kernel does the whole groups it
+// can and leaves the rest to a narrower one, and a kernel that does not take a mode does none.
+struct RijndaelKernel {
   size_t (*modes)(const uint32_t* encrypt,
                   const uint32_t* decrypt,
                   uint32_t rounds,
@@ -84,8 +66,13 @@ struct RijndaelVaesKernel {
                 size_t blocks);
 };
 
-extern const RijndaelVaesKernel kRijndaelVaes256;
-extern const RijndaelVaesKernel kRijndaelVaes512;
+// rijndael_aesni.cpp (needs kCpuAes): every block of every mode but 8-bit CFB decryption, which
+// runs on `run`. The vector-AES kernels do the whole groups of CBC decryption, block-CFB
+// decryption, CTR and of runs: rijndael_vaes.cpp (needs kCpuVaes) 16 blocks a group on 256-bit
+// registers, rijndael_vaes512.cpp (also kCpuAvx512f and kCpuAvx512bw) 32 on 512-bit ones.
+extern const RijndaelKernel kRijndaelAesni;
+extern const RijndaelKernel kRijndaelVaes256;
+extern const RijndaelKernel kRijndaelVaes512;
 
 }  // namespace kernels
 

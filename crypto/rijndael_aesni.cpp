@@ -225,67 +225,78 @@ AESNI_INLINE void Parallel(const uint32_t* encrypt,
   Store(chain, prev);
 }
 
-}  // namespace
-
-VARKESH_KERNEL("aes,sse2")
-
-void RijndaelAesniEncrypt(
+template <bool kEncrypt>
+AESNI_INLINE void EcbByRounds(
     const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
   switch (rounds) {
     case 10:
-      return Ecb<true, 10>(rk, in, out, blocks);
+      return Ecb<kEncrypt, 10>(rk, in, out, blocks);
     case 12:
-      return Ecb<true, 12>(rk, in, out, blocks);
+      return Ecb<kEncrypt, 12>(rk, in, out, blocks);
     default:
-      return Ecb<true, 14>(rk, in, out, blocks);
+      return Ecb<kEncrypt, 14>(rk, in, out, blocks);
   }
 }
 
 VARKESH_KERNEL("aes,sse2")
 
-void RijndaelAesniDecrypt(
-    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  switch (rounds) {
-    case 10:
-      return Ecb<false, 10>(rk, in, out, blocks);
-    case 12:
-      return Ecb<false, 12>(rk, in, out, blocks);
-    default:
-      return Ecb<false, 14>(rk, in, out, blocks);
+size_t Run(const uint32_t* rk,
+           uint32_t rounds,
+           bool encrypt,
+           const uint8_t* in,
+           uint8_t* out,
+           size_t blocks) {
+  if (encrypt) {
+    EcbByRounds<true>(rk, rounds, in, out, blocks);
+  } else {
+    EcbByRounds<false>(rk, rounds, in, out, blocks);
   }
+  return blocks;
 }
 
 VARKESH_KERNEL("aes,sse2")
 
-void RijndaelAesniModes(const uint32_t* encrypt,
-                        const uint32_t* decrypt,
-                        uint32_t rounds,
-                        ModeRun mode,
-                        uint8_t* chain,
-                        const uint8_t* in,
-                        uint8_t* out,
-                        size_t count) {
+size_t Modes(const uint32_t* encrypt,
+             const uint32_t* decrypt,
+             uint32_t rounds,
+             ModeRun mode,
+             uint8_t* chain,
+             const uint8_t* in,
+             uint8_t* out,
+             size_t count) {
+  if (mode == ModeRun::kCfb8Decrypt)
+    return 0;  // its block inputs are known in advance: Run takes them in groups
   const bool serial = mode == ModeRun::kCbcEncrypt || mode == ModeRun::kCfbEncrypt ||
                       mode == ModeRun::kOfb || mode == ModeRun::kCfb8Encrypt;
   if (serial) {
     switch (rounds) {
       case 10:
-        return Serial<10>(encrypt, mode, chain, in, out, count);
+        Serial<10>(encrypt, mode, chain, in, out, count);
+        break;
       case 12:
-        return Serial<12>(encrypt, mode, chain, in, out, count);
+        Serial<12>(encrypt, mode, chain, in, out, count);
+        break;
       default:
-        return Serial<14>(encrypt, mode, chain, in, out, count);
+        Serial<14>(encrypt, mode, chain, in, out, count);
+    }
+  } else {
+    switch (rounds) {
+      case 10:
+        Parallel<10>(encrypt, decrypt, mode, chain, in, out, count);
+        break;
+      case 12:
+        Parallel<12>(encrypt, decrypt, mode, chain, in, out, count);
+        break;
+      default:
+        Parallel<14>(encrypt, decrypt, mode, chain, in, out, count);
     }
   }
-  switch (rounds) {
-    case 10:
-      return Parallel<10>(encrypt, decrypt, mode, chain, in, out, count);
-    case 12:
-      return Parallel<12>(encrypt, decrypt, mode, chain, in, out, count);
-    default:
-      return Parallel<14>(encrypt, decrypt, mode, chain, in, out, count);
-  }
+  return count;
 }
+
+}  // namespace
+
+const RijndaelKernel kRijndaelAesni = {&Modes, &Run};
 
 }  // namespace varkesh::kernels
 

@@ -1,11 +1,10 @@
 // Rijndael's groups of independent blocks over any register width: `V` supplies a register of
 // V::kBlocks blocks and its operations (rijndael_aesni.cpp: 128 bits, rijndael_vaes.cpp: 256,
 // rijndael_vaes512.cpp: 512). Eight registers are in flight, enough to cover the latency of the
-// AES units. Only the modes
-// whose blocks are independent come here (runs of blocks, CBC and block-CFB decryption, CTR);
-// whatever is left of a run after its last whole group goes to narrower kernels. The files that
-// include this header compile it for their extensions (between VARKESH_TARGET_BEGIN and _END)
-// and define their RijndaelVaesKernel from Modes<V> and Run<V>.
+// AES units. Only the modes whose blocks are independent come here (runs of blocks, CBC and
+// block-CFB decryption, CTR); whatever is left of a run after its last whole group goes to
+// narrower kernels. The files that include this header compile it for their extensions (between
+// VARKESH_TARGET_BEGIN and _END) and define their RijndaelKernel from Modes<V> and Run<V>.
 #pragma once
 
 #include <immintrin.h>
@@ -152,24 +151,17 @@ template <class V>
   }
 }
 
-// The entry points (RijndaelVaesKernel), realigning the stack on 32-bit x86 as VARKESH_KERNEL
-// does.
-#if defined(__i386__)
-#  define VARKESH_VAES_ENTRY __attribute__((force_align_arg_pointer))
-#else
-#  define VARKESH_VAES_ENTRY
-#endif
-
-// The mode's groups, if it has independent blocks; the decryption schedule for CBC.
+// The entry points of a RijndaelKernel. A mode's groups if its blocks are independent (with the
+// decryption schedule for CBC), none otherwise.
 template <class V>
-VARKESH_VAES_ENTRY size_t Modes(const uint32_t* encrypt,
-                                const uint32_t* decrypt,
-                                uint32_t rounds,
-                                detail::ModeRun mode,
-                                uint8_t* chain,
-                                const uint8_t* in,
-                                uint8_t* out,
-                                size_t count) {
+VARKESH_REALIGN_STACK size_t Modes(const uint32_t* encrypt,
+                                   const uint32_t* decrypt,
+                                   uint32_t rounds,
+                                   detail::ModeRun mode,
+                                   uint8_t* chain,
+                                   const uint8_t* in,
+                                   uint8_t* out,
+                                   size_t count) {
   switch (mode) {
     case detail::ModeRun::kCbcDecrypt:
       return ByRounds<V>(rounds, decrypt, Job::kCbcDecrypt, chain, in, out, count);
@@ -183,12 +175,12 @@ VARKESH_VAES_ENTRY size_t Modes(const uint32_t* encrypt,
 }
 
 template <class V>
-VARKESH_VAES_ENTRY size_t Run(const uint32_t* rk,
-                              uint32_t rounds,
-                              bool encrypt,
-                              const uint8_t* in,
-                              uint8_t* out,
-                              size_t blocks) {
+VARKESH_REALIGN_STACK size_t Run(const uint32_t* rk,
+                                 uint32_t rounds,
+                                 bool encrypt,
+                                 const uint8_t* in,
+                                 uint8_t* out,
+                                 size_t blocks) {
   uint8_t unused[16] = {};
   return ByRounds<V>(rounds, rk, encrypt ? Job::kEncrypt : Job::kDecrypt, unused, in, out, blocks);
 }

@@ -59,8 +59,8 @@ struct Vaes256 {
 
 }  // namespace
 
-const RijndaelVaesKernel kRijndaelVaes256 = {&rijndael_groups::Modes<Vaes256>,
-                                             &rijndael_groups::Run<Vaes256>};
+const RijndaelKernel kRijndaelVaes256 = {&rijndael_groups::Modes<Vaes256>,
+                                         &rijndael_groups::Run<Vaes256>};
 
 }  // namespace varkesh::kernels
 

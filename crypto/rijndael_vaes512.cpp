@@ -65,8 +65,8 @@ struct Vaes512 {
 
 }  // namespace
 
-const RijndaelVaesKernel kRijndaelVaes512 = {&rijndael_groups::Modes<Vaes512>,
-                                             &rijndael_groups::Run<Vaes512>};
+const RijndaelKernel kRijndaelVaes512 = {&rijndael_groups::Modes<Vaes512>,
+                                         &rijndael_groups::Run<Vaes512>};
 
 }  // namespace varkesh::kernels
 

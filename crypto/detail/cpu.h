@@ -25,16 +25,18 @@
 #  define VARKESH_X86 0
 #endif
 
-// Attributes of kernel functions. VARKESH_KERNEL marks a function that the portable code calls:
-// on 32-bit x86 it realigns the stack, because the host application calls the plug-in with the
-// stack only 4-byte aligned and vector locals need 16 or more. VARKESH_KERNEL_INLINE marks the
-// helpers inlined into kernels.
+// Attributes of kernel functions. VARKESH_REALIGN_STACK marks a function that the portable code
+// calls: on 32-bit x86 it realigns the stack, because the host application calls the plug-in with
+// the stack only 4-byte aligned and vector locals need 16 or more. VARKESH_KERNEL adds the
+// target extensions (for a kernel file whose functions are not all between VARKESH_TARGET_BEGIN
+// and END); VARKESH_KERNEL_INLINE marks the helpers inlined into kernels.
 #if VARKESH_X86 && defined(__i386__)
-#  define VARKESH_KERNEL(features) __attribute__((target(features), force_align_arg_pointer))
-#elif VARKESH_X86
-#  define VARKESH_KERNEL(features) __attribute__((target(features)))
+#  define VARKESH_REALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#  define VARKESH_REALIGN_STACK
 #endif
 #if VARKESH_X86
+#  define VARKESH_KERNEL(features) __attribute__((target(features))) VARKESH_REALIGN_STACK
 #  define VARKESH_KERNEL_INLINE(features) __attribute__((target(features), always_inline)) inline
 #endif
 
