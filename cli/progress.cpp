@@ -6,18 +6,17 @@
 
 namespace varkesh::cli {
 
+size_t Columns(const std::string& text) {
+  return static_cast<size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
 namespace {
 
 constexpr double kSettleSeconds = 0.5;  // rates over shorter spans mislead
 constexpr size_t kMinBar = 10;
 constexpr size_t kMaxBar = 40;
 constexpr std::string_view kTypicalTail = " 100%  25.0 MiB/s  0:00 left";
-
-// Columns a UTF-8 text takes, one per character.
-size_t Columns(const std::string& text) {
-  return static_cast<size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
 
 // The end of `text` in at most `columns` columns, "..." in front when cut.
 std::string Tail(const std::string& text, size_t columns) {

@@ -2,6 +2,7 @@
 // to the terminal's width.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,5 +13,8 @@ namespace varkesh::cli {
 // way first, keeping its end; rate and time left appear once `seconds` is long enough to tell.
 std::string ProgressLine(
     const std::string& label, uint64_t done, uint64_t size, double seconds, size_t width);
+
+// Columns a UTF-8 text takes, one per character.
+size_t Columns(const std::string& text);
 
 }  // namespace varkesh::cli

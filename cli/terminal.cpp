@@ -285,10 +285,10 @@ size_t ProgressReader::Read(uint8_t* buffer, size_t count) {
 void ProgressReader::Draw() {
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
   std::string line = ProgressLine(label_, done_, size_, elapsed.count(), StderrColumns());
-  const size_t length = line.size();
-  if (length < drawn_)
-    line.append(drawn_ - length, ' ');  // over what a longer line left
-  drawn_ = length;
+  const size_t columns = Columns(line);
+  if (columns < drawn_)
+    line.append(drawn_ - columns, ' ');  // over what a longer line left
+  drawn_ = columns;
   std::fprintf(stderr, "\r%s", line.c_str());
   std::fflush(stderr);
 }

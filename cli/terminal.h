@@ -38,7 +38,7 @@ class ProgressReader final : public ByteReader {
   bool active_;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_draw_{};
-  size_t drawn_ = 0;  // the length of the line on the terminal
+  size_t drawn_ = 0;  // the columns of the line on the terminal
 };
 
 }  // namespace varkesh::cli
