@@ -122,12 +122,14 @@ struct WordBlock {
     return static_cast<uint8_t>(kBigEndian ? w[0] >> 24 : w[0]);
   }
 
-  // Drops the first byte and appends `byte`: the 8-bit CFB register's step.
+  // Drops the first byte and appends `byte`: the 8-bit CFB register's step. The words are kept
+  // apart in their registers: the compiler would otherwise shift them together in a vector
+  // register, and the round trip to the cipher's words would lengthen every byte's chain.
   static void Shift(Words& w, uint8_t byte) {
     for (size_t i = 0; i + 1 < kWords; ++i)
-      w[i] = kBigEndian ? w[i] << 8 | w[i + 1] >> 24 : w[i] >> 8 | w[i + 1] << 24;
-    w[kWords - 1] =
-        kBigEndian ? w[kWords - 1] << 8 | byte : w[kWords - 1] >> 8 | uint32_t{byte} << 24;
+      w[i] = KeepApart(kBigEndian ? w[i] << 8 | w[i + 1] >> 24 : w[i] >> 8 | w[i + 1] << 24);
+    w[kWords - 1] = KeepApart(kBigEndian ? w[kWords - 1] << 8 | byte
+                                         : w[kWords - 1] >> 8 | uint32_t{byte} << 24);
   }
 };
 
@@ -166,7 +168,8 @@ WordBlock<B, kBigEndian, ThroughBytes<B, kBigEndian, Encrypt>> WordsThroughBytes
 
 // The serial modes (CBC and block-CFB encryption, OFB, 8-bit CFB encryption) over the chain c,
 // one block after the other on the words of `one` (a WordBlock). Everything is inlined into
-// it, so that the chain stays in registers.
+// it, so that the chain stays in registers. The words are never wiped: a wipe takes their
+// address, which keeps them in memory, on the stack, and makes each block's chain go through it.
 template <size_t B, class One>
 [[gnu::flatten]] void RunSerialMode(
     ModeRun mode, uint8_t* c, const uint8_t* in, uint8_t* out, size_t count, const One& one) {
@@ -193,17 +196,15 @@ template <size_t B, class One>
       One::Store(out, x);
     }
   } else {
-    typename One::Words t = {};
     for (; count != 0; --count, ++in, ++out) {
+      typename One::Words t;
       std::copy(std::begin(w), std::end(w), std::begin(t));
       one.transform(t);
       *out = static_cast<uint8_t>(*in ^ One::First(t));
       One::Shift(w, *out);
     }
-    SecureWipeObject(t);
   }
   One::Store(c, w);
-  SecureWipeObject(w);
 }
 
 // `count` whole blocks (bytes for 8-bit CFB) of `mode` from in to out (in == out allowed),
