@@ -3,14 +3,18 @@
 // little-endian words.
 #include "crypto/twofish.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "crypto/detail/bytes.h"
 #include "crypto/detail/lanes.h"
 #include "crypto/detail/modes.h"
+#include "crypto/detail/unroll.h"
 #include "crypto/tables/twofish.h"
 #include "varkesh/hex.h"
 
@@ -108,95 +112,124 @@ uint32_t ReedSolomon(const uint8_t* m) {
   return word;
 }
 
-inline uint32_t G0(const WordTables& s, uint32_t x) {
-  return s[0][Byte(x, 0)] ^ s[1][Byte(x, 1)] ^ s[2][Byte(x, 2)] ^ s[3][Byte(x, 3)];
+// A word beside its halves swapped. Each byte of the word is then the low or the top byte of one
+// of the two, a single operation away, and a round makes both from the same value side by side:
+// the bytes of a new word are ready one operation after it instead of two.
+struct Split {
+  uint32_t w, h;  // h = w rotated by 16 bits
+};
+
+inline Split SplitOf(uint32_t w) { return {w, Rotl32(w, 16)}; }
+
+// v rotated right by one bit, split.
+inline Split RotrSplit(uint32_t v) { return {Rotr32(v, 1), Rotl32(v, 15)}; }
+
+// g(x): bytes 0 and 3 from x, bytes 1 and 2 from its swapped halves. The look-ups are combined as
+// a balanced tree (the compiler would chain them), pairing those whose indices come first.
+inline uint32_t G0(const WordTables& s, Split x) {
+  return detail::KeepApart(s[0][x.w & 0xFF] ^ s[3][x.w >> 24]) ^
+         detail::KeepApart(s[1][x.h >> 24] ^ s[2][x.h & 0xFF]);
 }
 
 // g of x rotated left by 8 bits.
-inline uint32_t G1(const WordTables& s, uint32_t x) {
-  return s[0][Byte(x, 3)] ^ s[1][Byte(x, 0)] ^ s[2][Byte(x, 1)] ^ s[3][Byte(x, 2)];
+inline uint32_t G1(const WordTables& s, Split x) {
+  return detail::KeepApart(s[1][x.w & 0xFF] ^ s[0][x.w >> 24]) ^
+         detail::KeepApart(s[2][x.h >> 24] ^ s[3][x.h & 0xFF]);
 }
+
+// One round: a and b through g into c and d. The halves trade places from round to round
+// instead of being swapped. The word rotated right after its XOR, the later of the two, is the
+// next round's left input in encryption and its right input in decryption.
+template <bool kDecrypt>
+[[gnu::always_inline]] inline void Round(
+    const WordTables& s, const uint32_t* rk, Split a, Split b, Split& c, Split& d) {
+  const uint32_t t0 = G0(s, a), t1 = G1(s, b);
+  if constexpr (kDecrypt) {
+    c = SplitOf(Rotl32(c.w, 1) ^ (t0 + t1 + rk[0]));
+    d = RotrSplit(d.w ^ (t0 + 2 * t1 + rk[1]));
+  } else {
+    c = RotrSplit(c.w ^ (t0 + t1 + rk[0]));
+    d = SplitOf(Rotl32(d.w, 1) ^ (t0 + 2 * t1 + rk[1]));
+  }
+}
+
+// A block's words in the order of its bytes.
+struct Words {
+  uint32_t w[4];
+};
 
 // kLanes blocks side by side: their rounds are independent, so the table look-ups of one block
-// overlap those of the other. Two rounds per step, the halves trading places instead of being
-// swapped; the output undoes the last swap.
-template <size_t kLanes>
-inline void EncryptLanes(const WordTables& s,
-                         const uint32_t* key,
-                         const uint8_t* in,
-                         uint8_t* out) {
-  uint32_t r0[kLanes], r1[kLanes], r2[kLanes], r3[kLanes];
+// overlap those of the other. The output undoes the last swap.
+template <size_t kLanes, bool kDecrypt>
+[[gnu::always_inline]] inline void CryptWords(const WordTables& s,
+                                              const uint32_t* key,
+                                              Words (&x)[kLanes]) {
+  // Encryption whitens with key words 0-3 on the way in and 4-7 on the way out; decryption the
+  // other way round, the halves swapped.
+  constexpr size_t kIn = kDecrypt ? 4 : 0, kOut = kDecrypt ? 0 : 4;
+  Split r0[kLanes], r1[kLanes], r2[kLanes], r3[kLanes];
   for (size_t b = 0; b < kLanes; ++b) {
-    r0[b] = LoadLe32(in + 16 * b) ^ key[0];
-    r1[b] = LoadLe32(in + 16 * b + 4) ^ key[1];
-    r2[b] = LoadLe32(in + 16 * b + 8) ^ key[2];
-    r3[b] = LoadLe32(in + 16 * b + 12) ^ key[3];
-  }
-  for (size_t round = 0; round < 16; round += 2) {
-    const uint32_t* rk = key + 8 + 2 * round;
-    for (size_t b = 0; b < kLanes; ++b) {
-      const uint32_t t0 = G0(s, r0[b]), t1 = G1(s, r1[b]);
-      r2[b] = Rotr32(r2[b] ^ (t0 + t1 + rk[0]), 1);
-      r3[b] = Rotl32(r3[b], 1) ^ (t0 + 2 * t1 + rk[1]);
-    }
-    for (size_t b = 0; b < kLanes; ++b) {
-      const uint32_t t0 = G0(s, r2[b]), t1 = G1(s, r3[b]);
-      r0[b] = Rotr32(r0[b] ^ (t0 + t1 + rk[2]), 1);
-      r1[b] = Rotl32(r1[b], 1) ^ (t0 + 2 * t1 + rk[3]);
+    if constexpr (kDecrypt) {
+      r2[b] = SplitOf(x[b].w[0] ^ key[kIn]), r3[b] = SplitOf(x[b].w[1] ^ key[kIn + 1]);
+      r0[b] = SplitOf(x[b].w[2] ^ key[kIn + 2]), r1[b] = SplitOf(x[b].w[3] ^ key[kIn + 3]);
+    } else {
+      r0[b] = SplitOf(x[b].w[0] ^ key[kIn]), r1[b] = SplitOf(x[b].w[1] ^ key[kIn + 1]);
+      r2[b] = SplitOf(x[b].w[2] ^ key[kIn + 2]), r3[b] = SplitOf(x[b].w[3] ^ key[kIn + 3]);
     }
   }
+  const auto two_rounds = [&](size_t i) {
+    if constexpr (kDecrypt) {
+      const uint32_t* rk = key + 8 + 2 * (14 - i);
+      for (size_t b = 0; b < kLanes; ++b) Round<true>(s, rk + 2, r2[b], r3[b], r0[b], r1[b]);
+      for (size_t b = 0; b < kLanes; ++b) Round<true>(s, rk, r0[b], r1[b], r2[b], r3[b]);
+    } else {
+      const uint32_t* rk = key + 8 + 2 * i;
+      for (size_t b = 0; b < kLanes; ++b) Round<false>(s, rk, r0[b], r1[b], r2[b], r3[b]);
+      for (size_t b = 0; b < kLanes; ++b) Round<false>(s, rk + 2, r2[b], r3[b], r0[b], r1[b]);
+    }
+  };
+  if constexpr (kLanes == 1) {
+    // A lone block's rounds written out: the round keys at fixed offsets free the registers a
+    // loop would hold, and its words then stay in registers throughout.
+    detail::Unroll([&](auto step) { two_rounds(2 * step()); }, std::make_index_sequence<8>());
+  } else {
+    for (size_t i = 0; i < 16; i += 2) two_rounds(i);
+  }
+  // Each output word apart: the compiler would whiten them together in a vector register, a
+  // detour for a chain that goes on in these registers, or that needs only one of the words.
+  using detail::KeepApart;
   for (size_t b = 0; b < kLanes; ++b) {
-    StoreLe32(out + 16 * b, r2[b] ^ key[4]);
-    StoreLe32(out + 16 * b + 4, r3[b] ^ key[5]);
-    StoreLe32(out + 16 * b + 8, r0[b] ^ key[6]);
-    StoreLe32(out + 16 * b + 12, r1[b] ^ key[7]);
+    if constexpr (kDecrypt) {
+      x[b] = {{KeepApart(r0[b].w ^ key[kOut]), KeepApart(r1[b].w ^ key[kOut + 1]),
+               KeepApart(r2[b].w ^ key[kOut + 2]), KeepApart(r3[b].w ^ key[kOut + 3])}};
+    } else {
+      x[b] = {{KeepApart(r2[b].w ^ key[kOut]), KeepApart(r3[b].w ^ key[kOut + 1]),
+               KeepApart(r0[b].w ^ key[kOut + 2]), KeepApart(r1[b].w ^ key[kOut + 3])}};
+    }
   }
 }
 
-template <size_t kLanes>
-inline void DecryptLanes(const WordTables& s,
-                         const uint32_t* key,
-                         const uint8_t* in,
-                         uint8_t* out) {
-  uint32_t r0[kLanes], r1[kLanes], r2[kLanes], r3[kLanes];
-  for (size_t b = 0; b < kLanes; ++b) {
-    r2[b] = LoadLe32(in + 16 * b) ^ key[4];
-    r3[b] = LoadLe32(in + 16 * b + 4) ^ key[5];
-    r0[b] = LoadLe32(in + 16 * b + 8) ^ key[6];
-    r1[b] = LoadLe32(in + 16 * b + 12) ^ key[7];
-  }
-  for (size_t round = 16; round != 0; round -= 2) {
-    const uint32_t* rk = key + 8 + 2 * (round - 2);
-    for (size_t b = 0; b < kLanes; ++b) {
-      const uint32_t t0 = G0(s, r2[b]), t1 = G1(s, r3[b]);
-      r0[b] = Rotl32(r0[b], 1) ^ (t0 + t1 + rk[2]);
-      r1[b] = Rotr32(r1[b] ^ (t0 + 2 * t1 + rk[3]), 1);
-    }
-    for (size_t b = 0; b < kLanes; ++b) {
-      const uint32_t t0 = G0(s, r0[b]), t1 = G1(s, r1[b]);
-      r2[b] = Rotl32(r2[b], 1) ^ (t0 + t1 + rk[0]);
-      r3[b] = Rotr32(r3[b] ^ (t0 + 2 * t1 + rk[1]), 1);
-    }
-  }
-  for (size_t b = 0; b < kLanes; ++b) {
-    StoreLe32(out + 16 * b, r0[b] ^ key[0]);
-    StoreLe32(out + 16 * b + 4, r1[b] ^ key[1]);
-    StoreLe32(out + 16 * b + 8, r2[b] ^ key[2]);
-    StoreLe32(out + 16 * b + 12, r3[b] ^ key[3]);
-  }
+template <size_t kLanes, bool kDecrypt>
+[[gnu::always_inline]] inline void CryptLanes(const WordTables& s,
+                                              const uint32_t* key,
+                                              const uint8_t* in,
+                                              uint8_t* out) {
+  Words x[kLanes];
+  for (size_t b = 0; b < kLanes; ++b)
+    for (size_t i = 0; i < 4; ++i) x[b].w[i] = LoadLe32(in + 16 * b + 4 * i);
+  CryptWords<kLanes, kDecrypt>(s, key, x);
+  for (size_t b = 0; b < kLanes; ++b)
+    for (size_t i = 0; i < 4; ++i) StoreLe32(out + 16 * b + 4 * i, x[b].w[i]);
 }
 
-constexpr size_t kLanes = 2;
+// Four blocks side by side: enough independent look-ups to keep the load and integer units busy.
+constexpr size_t kLanes = 4;
 
 // The lane bodies (see RunLanes) of encryption and decryption.
 template <bool kDecrypt>
 auto LaneRun(const WordTables& s, const uint32_t* key) {
-  return [&s, key]<size_t N>(const uint8_t* i, uint8_t* o) {
-    if constexpr (kDecrypt)
-      DecryptLanes<N>(s, key, i, o);
-    else
-      EncryptLanes<N>(s, key, i, o);
-  };
+  return
+      [&s, key]<size_t N>(const uint8_t* i, uint8_t* o) { CryptLanes<N, kDecrypt>(s, key, i, o); };
 }
 
 }  // namespace
@@ -283,9 +316,20 @@ void Twofish::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) cons
 
 void Twofish::ChainBlocks(
     detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
-  detail::RunModeOnLanes<16, false, kLanes>(mode, chain, in, out, count,
-                                            LaneRun<false>(sboxes_, subkeys_.data()),
-                                            LaneRun<true>(sboxes_, subkeys_.data()));
+  // The serial modes on one block's words, the chain kept in registers.
+  const auto one = [this](uint32_t(&w)[4]) {
+    Words x[1] = {{{w[0], w[1], w[2], w[3]}}};
+    CryptWords<1, false>(sboxes_, subkeys_.data(), x);
+    std::copy(std::begin(x[0].w), std::end(x[0].w), std::begin(w));
+  };
+  const auto encrypt = [this](const uint8_t* i, uint8_t* o, size_t n) {
+    detail::RunLanes<kLanes, 16>(i, o, n, LaneRun<false>(sboxes_, subkeys_.data()));
+  };
+  const auto decrypt = [this](const uint8_t* i, uint8_t* o, size_t n) {
+    detail::RunLanes<kLanes, 16>(i, o, n, LaneRun<true>(sboxes_, subkeys_.data()));
+  };
+  detail::RunMode<16>(mode, chain, in, out, count, detail::WordsOf<16, false>(one), encrypt,
+                      decrypt);
 }
 
 }  // namespace varkesh
