@@ -42,27 +42,36 @@ constexpr KeyScheduleConstants MakeKeyScheduleConstants() {
 
 constexpr KeyScheduleConstants kConstants = MakeKeyScheduleConstants();
 
-inline uint32_t S1(uint32_t i) { return CAST_S1[i >> 24]; }
+// The S-box outputs for the rotated word i: S1 and S4 by i's top and low bytes, S2 and S3 by those
+// of j, i with its halves swapped. j is rotated from the same value as i, beside it, so that every
+// index is one operation from the rotation.
+struct Sboxes {
+  uint32_t s1, s2, s3, s4;
+};
 
-inline uint32_t S2(uint32_t i) { return CAST_S2[(i >> 16) & 0xFF]; }
-
-inline uint32_t S3(uint32_t i) { return CAST_S3[(i >> 8) & 0xFF]; }
-
-inline uint32_t S4(uint32_t i) { return CAST_S4[i & 0xFF]; }
-
-inline uint32_t F1(uint32_t d, uint32_t kr, uint32_t km) {
-  const uint32_t i = Rotl32(km + d, kr);
-  return ((S1(i) ^ S2(i)) - S3(i)) + S4(i);
+inline Sboxes Lookup(uint32_t x, uint32_t kr) {
+  const uint32_t i = Rotl32(x, kr), j = Rotl32(x, kr + 16);
+  return {CAST_S1[i >> 24], CAST_S2[j & 0xFF], CAST_S3[j >> 24], CAST_S4[i & 0xFF]};
 }
 
-inline uint32_t F2(uint32_t d, uint32_t kr, uint32_t km) {
-  const uint32_t i = Rotl32(km ^ d, kr);
-  return ((S1(i) - S2(i)) + S3(i)) ^ S4(i);
+// The three round functions, XORed into `to`. Their operations are regrouped into the shallowest
+// trees (the compiler would chain them, and a lone block waits on every step): ((S1 ^ S2) - S3) +
+// S4 as (S1 ^ S2) + (S4 - S3), and the last XOR of the second joined with the target word first.
+using detail::KeepApart;
+
+inline void F1(uint32_t& to, uint32_t d, uint32_t kr, uint32_t km) {
+  const Sboxes s = Lookup(km + d, kr);
+  to ^= KeepApart(s.s1 ^ s.s2) + KeepApart(s.s4 - s.s3);
 }
 
-inline uint32_t F3(uint32_t d, uint32_t kr, uint32_t km) {
-  const uint32_t i = Rotl32(km - d, kr);
-  return ((S1(i) + S2(i)) ^ S3(i)) - S4(i);
+inline void F2(uint32_t& to, uint32_t d, uint32_t kr, uint32_t km) {
+  const Sboxes s = Lookup(km ^ d, kr);
+  to = KeepApart(KeepApart(s.s1 - s.s2) + s.s3) ^ KeepApart(s.s4 ^ to);
+}
+
+inline void F3(uint32_t& to, uint32_t d, uint32_t kr, uint32_t km) {
+  const Sboxes s = Lookup(km - d, kr);
+  to ^= ((KeepApart(s.s1 + s.s2) ^ s.s3) - s.s4);
 }
 
 struct Words {
@@ -71,17 +80,17 @@ struct Words {
 
 // Quad-round Q and its inverse QBAR with the four subkeys starting at kr/km.
 inline void Forward(Words& x, const uint32_t* kr, const uint32_t* km) {
-  x.c ^= F1(x.d, kr[0], km[0]);
-  x.b ^= F2(x.c, kr[1], km[1]);
-  x.a ^= F3(x.b, kr[2], km[2]);
-  x.d ^= F1(x.a, kr[3], km[3]);
+  F1(x.c, x.d, kr[0], km[0]);
+  F2(x.b, x.c, kr[1], km[1]);
+  F3(x.a, x.b, kr[2], km[2]);
+  F1(x.d, x.a, kr[3], km[3]);
 }
 
 inline void Reverse(Words& x, const uint32_t* kr, const uint32_t* km) {
-  x.d ^= F1(x.a, kr[3], km[3]);
-  x.a ^= F3(x.b, kr[2], km[2]);
-  x.b ^= F2(x.c, kr[1], km[1]);
-  x.c ^= F1(x.d, kr[0], km[0]);
+  F1(x.d, x.a, kr[3], km[3]);
+  F3(x.a, x.b, kr[2], km[2]);
+  F2(x.b, x.c, kr[1], km[1]);
+  F1(x.c, x.d, kr[0], km[0]);
 }
 
 // The key schedule's octave W with the eight constants starting at `at`.
@@ -89,14 +98,14 @@ inline void Octave(std::array<uint32_t, 8>& k, size_t at) {
   const uint32_t* tm = &kConstants.tm[at];
   const uint32_t* tr = &kConstants.tr[at];
   auto& [a, b, c, d, e, f, g, h] = k;
-  g ^= F1(h, tr[0], tm[0]);
-  f ^= F2(g, tr[1], tm[1]);
-  e ^= F3(f, tr[2], tm[2]);
-  d ^= F1(e, tr[3], tm[3]);
-  c ^= F2(d, tr[4], tm[4]);
-  b ^= F3(c, tr[5], tm[5]);
-  a ^= F1(b, tr[6], tm[6]);
-  h ^= F2(a, tr[7], tm[7]);
+  F1(g, h, tr[0], tm[0]);
+  F2(f, g, tr[1], tm[1]);
+  F3(e, f, tr[2], tm[2]);
+  F1(d, e, tr[3], tm[3]);
+  F2(c, d, tr[4], tm[4]);
+  F3(b, c, tr[5], tm[5]);
+  F1(a, b, tr[6], tm[6]);
+  F2(h, a, tr[7], tm[7]);
 }
 
 inline Words Load(const uint8_t* in) {
