@@ -7,9 +7,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "crypto/detail/bytes.h"
+#include "crypto/detail/lanes.h"
 #include "crypto/tables/serpent.h"
 
 namespace varkesh::serpent {
@@ -534,6 +536,26 @@ inline void Transform(Words<W>& x) {
   x.c = Rotl(x.c, 22);
 }
 
+// The linear transformation and the next round's key. On a lone block, whose rounds are one
+// chain of dependent operations, the key words of the two words rotated last go in before that
+// rotation (rotated back to match) and beside a value that is ready early, so that the key costs
+// the chain no step. Vectors of blocks are bound by throughput instead and keep the plain order.
+template <class W>
+inline void TransformAndMixKey(Words<W>& x, const uint32_t* k) {
+  if constexpr (std::is_same_v<W, uint32_t>) {
+    const uint32_t a = Rotl(x.a, 13), c = Rotl(x.c, 3);
+    const uint32_t b = Rotl(x.b ^ a ^ c, 1);
+    const uint32_t d = Rotl(x.d ^ c ^ (a << 3), 7);
+    x.a = Rotl(detail::KeepApart(a ^ Rotr(k[0], 5)) ^ b ^ d, 5);
+    x.c = Rotl(detail::KeepApart(c ^ Rotr(k[2], 22)) ^ d ^ (b << 7), 22);
+    x.b = b ^ k[1];
+    x.d = d ^ k[3];
+  } else {
+    Transform(x);
+    MixKey(x, k);
+  }
+}
+
 template <class W>
 inline void InverseTransform(Words<W>& x) {
   x.c = Rotr(x.c, 22);
@@ -553,13 +575,7 @@ inline void Substitute(Words<W>& x) {
   SBox<kBox>(x.a, x.b, x.c, x.d);
 }
 
-// One round without its linear transformation, and its inverse.
-template <const Box& kBox, class W>
-inline void KeyAndBox(Words<W>& x, const uint32_t* k) {
-  MixKey(x, k);
-  Substitute<kBox>(x);
-}
-
+// The inverse of a round without its linear transformation.
 template <const Box& kInverse, class W>
 inline void InverseBoxAndKey(Words<W>& x, const uint32_t* k) {
   Substitute<kInverse>(x);
@@ -578,18 +594,19 @@ inline void MakeSubkey(const uint32_t* prekeys, uint32_t* subkey) {
 // several blocks.
 template <class W>
 inline void EncryptWords(Words<W>& x, const uint32_t* k) {
+  MixKey(x, k);
   for (size_t r = 0; r < 32; r += 8) {
     const uint32_t* const kr = k + 4 * r;
-    KeyAndBox<SERPENT_S0>(x, kr), Transform(x);
-    KeyAndBox<SERPENT_S1>(x, kr + 4), Transform(x);
-    KeyAndBox<SERPENT_S2>(x, kr + 8), Transform(x);
-    KeyAndBox<SERPENT_S3>(x, kr + 12), Transform(x);
-    KeyAndBox<SERPENT_S4>(x, kr + 16), Transform(x);
-    KeyAndBox<SERPENT_S5>(x, kr + 20), Transform(x);
-    KeyAndBox<SERPENT_S6>(x, kr + 24), Transform(x);
-    KeyAndBox<SERPENT_S7>(x, kr + 28);
+    Substitute<SERPENT_S0>(x), TransformAndMixKey(x, kr + 4);
+    Substitute<SERPENT_S1>(x), TransformAndMixKey(x, kr + 8);
+    Substitute<SERPENT_S2>(x), TransformAndMixKey(x, kr + 12);
+    Substitute<SERPENT_S3>(x), TransformAndMixKey(x, kr + 16);
+    Substitute<SERPENT_S4>(x), TransformAndMixKey(x, kr + 20);
+    Substitute<SERPENT_S5>(x), TransformAndMixKey(x, kr + 24);
+    Substitute<SERPENT_S6>(x), TransformAndMixKey(x, kr + 28);
+    Substitute<SERPENT_S7>(x);
     if (r != 24)
-      Transform(x);
+      TransformAndMixKey(x, kr + 32);
   }
   MixKey(x, k + 128);
 }
