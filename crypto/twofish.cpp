@@ -119,7 +119,9 @@ struct Split {
   uint32_t w, h;  // h = w rotated by 16 bits
 };
 
-inline Split SplitOf(uint32_t w) { return {w, Rotl32(w, 16)}; }
+// The swapped halves are kept apart: the compiler would see through them and take byte 1 from the
+// second byte register, with one more zero-extension on the way to the look-up.
+inline Split SplitOf(uint32_t w) { return {w, detail::KeepApart(Rotl32(w, 16))}; }
 
 // v rotated right by one bit, split.
 inline Split RotrSplit(uint32_t v) { return {Rotr32(v, 1), Rotl32(v, 15)}; }
