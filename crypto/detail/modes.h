@@ -197,8 +197,10 @@ template <size_t B, class One>
     }
   } else {
     for (; count != 0; --count, ++in, ++out) {
+      // Word by word, each kept apart: a copy of the whole block would join the words in
+      // pairs, through the stack.
       typename One::Words t;
-      std::copy(std::begin(w), std::end(w), std::begin(t));
+      for (size_t i = 0; i < One::kWords; ++i) t[i] = KeepApart(w[i]);
       one.transform(t);
       *out = static_cast<uint8_t>(*in ^ One::First(t));
       One::Shift(w, *out);
