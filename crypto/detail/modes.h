@@ -315,6 +315,25 @@ void RunModeOnLanes(ModeRun mode,
   const auto one = [&encrypt_body](const uint8_t* i, uint8_t* o, size_t) {
     encrypt_body.template operator()<1>(i, o);
   };
+  if (mode == ModeRun::kCbcDecrypt && count >= kLanes) {
+    // Each group's plain blocks are XORed as they leave the cipher, instead of in a second pass
+    // over a buffer. Back to front, so that in place each cipher block is read before the plain
+    // block that replaces it is written.
+    alignas(16) uint8_t c[B], next[B], plain[kLanes * B];
+    std::memcpy(c, chain, B);
+    for (; count >= kLanes; count -= kLanes, in += kLanes * B, out += kLanes * B) {
+      decrypt_body.template operator()<kLanes>(in, plain);
+      std::memcpy(next, in + (kLanes - 1) * B, B);
+      for (size_t i = kLanes; i-- > 1;) XorBlock<B>(out + i * B, plain + i * B, in + (i - 1) * B);
+      XorBlock<B>(out, plain, c);
+      std::memcpy(c, next, B);
+    }
+    std::memcpy(chain, c, B);
+    SecureWipe(c, B);
+    SecureWipe(plain, sizeof(plain));
+    if (count == 0)
+      return;
+  }
   RunMode<B>(mode, chain, in, out, count, WordsThroughBytes<B, kBigEndian>(one), encrypt, decrypt);
 }
 
