@@ -5,6 +5,7 @@
 // on both.
 #include "crypto/rc2.h"
 
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -19,19 +20,13 @@ namespace varkesh {
 
 namespace {
 
-inline uint16_t Rotl16(uint32_t v, int n) {
-  v &= 0xFFFF;
-  return static_cast<uint16_t>(v << n | v >> (16 - n));
-}
+inline uint16_t Rotl16(uint32_t v, int n) { return std::rotl(static_cast<uint16_t>(v), n); }
 
-inline uint16_t Rotr16(uint32_t v, int n) {
-  v &= 0xFFFF;
-  return static_cast<uint16_t>(v >> n | v << (16 - n));
-}
+inline uint16_t Rotr16(uint32_t v, int n) { return std::rotr(static_cast<uint16_t>(v), n); }
 
-inline void Load(const uint8_t* in, uint32_t& r0, uint32_t& r1, uint32_t& r2, uint32_t& r3) {
-  r0 = in[0] | in[1] << 8, r1 = in[2] | in[3] << 8;
-  r2 = in[4] | in[5] << 8, r3 = in[6] | in[7] << 8;
+inline void Load(const uint8_t* in, uint16_t& r0, uint16_t& r1, uint16_t& r2, uint16_t& r3) {
+  const auto word = [in](int i) { return static_cast<uint16_t>(in[2 * i] | in[2 * i + 1] << 8); };
+  r0 = word(0), r1 = word(1), r2 = word(2), r3 = word(3);
 }
 
 inline void Store(uint8_t* out, uint32_t r0, uint32_t r1, uint32_t r2, uint32_t r3) {
@@ -42,10 +37,18 @@ inline void Store(uint8_t* out, uint32_t r0, uint32_t r1, uint32_t r2, uint32_t 
   }
 }
 
+// A mixing step: a + j + (the bits of y where x has ones, of z where it has zeros), rotated left
+// by n. Only x is the word just computed; the sum of a and j and the XOR of y and z are ready
+// before it, so that x is two operations from the sum.
+inline uint16_t Mix(uint32_t a, uint32_t j, uint32_t x, uint32_t y, uint32_t z, int n) {
+  const auto early = detail::Settled(static_cast<uint16_t>(a + j));
+  return Rotl16(early + (z ^ (x & (y ^ z))), n);
+}
+
 // N blocks side by side, as four 16-bit words each held in the low half of a 32-bit one.
 template <size_t N>
 inline void EncryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
-  uint32_t r0[N], r1[N], r2[N], r3[N];
+  uint16_t r0[N], r1[N], r2[N], r3[N];
   for (size_t b = 0; b < N; ++b) Load(in + 8 * b, r0[b], r1[b], r2[b], r3[b]);
   // Unrolled, so that the mashing rounds need no test.
   detail::Unroll(
@@ -53,18 +56,18 @@ inline void EncryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
         constexpr int round = static_cast<int>(step);
         const uint16_t* j = k + 4 * round;
         for (size_t b = 0; b < N; ++b) {
-          r0[b] = Rotl16(r0[b] + j[0] + (r3[b] & r2[b]) + (~r3[b] & r1[b]), 1);
-          r1[b] = Rotl16(r1[b] + j[1] + (r0[b] & r3[b]) + (~r0[b] & r2[b]), 2);
-          r2[b] = Rotl16(r2[b] + j[2] + (r1[b] & r0[b]) + (~r1[b] & r3[b]), 3);
-          r3[b] = Rotl16(r3[b] + j[3] + (r2[b] & r1[b]) + (~r2[b] & r0[b]), 5);
+          r0[b] = Mix(r0[b], j[0], r3[b], r2[b], r1[b], 1);
+          r1[b] = Mix(r1[b], j[1], r0[b], r3[b], r2[b], 2);
+          r2[b] = Mix(r2[b], j[2], r1[b], r0[b], r3[b], 3);
+          r3[b] = Mix(r3[b], j[3], r2[b], r1[b], r0[b], 5);
         }
         // Mashing after the fifth and the eleventh mixing round.
         if constexpr (round == 4 || round == 10) {
           for (size_t b = 0; b < N; ++b) {
-            r0[b] = (r0[b] + k[r3[b] & 63]) & 0xFFFF;
-            r1[b] = (r1[b] + k[r0[b] & 63]) & 0xFFFF;
-            r2[b] = (r2[b] + k[r1[b] & 63]) & 0xFFFF;
-            r3[b] = (r3[b] + k[r2[b] & 63]) & 0xFFFF;
+            r0[b] = static_cast<uint16_t>(r0[b] + k[r3[b] & 63]);
+            r1[b] = static_cast<uint16_t>(r1[b] + k[r0[b] & 63]);
+            r2[b] = static_cast<uint16_t>(r2[b] + k[r1[b] & 63]);
+            r3[b] = static_cast<uint16_t>(r3[b] + k[r2[b] & 63]);
           }
         }
       },
@@ -72,27 +75,34 @@ inline void EncryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   for (size_t b = 0; b < N; ++b) Store(out + 8 * b, r0[b], r1[b], r2[b], r3[b]);
 }
 
+// The inverse of Mix for the word a: rotated right by n, less j and the selection. z is the word
+// just computed, and the rest is subtracted before it is ready.
+inline uint16_t Unmix(uint32_t a, uint32_t j, uint32_t x, uint32_t y, uint32_t z, int n) {
+  const auto early = detail::Settled(static_cast<uint16_t>(Rotr16(a, n) - j - (x & y)));
+  return static_cast<uint16_t>(early - (~x & z));
+}
+
 template <size_t N>
 inline void DecryptLanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
-  uint32_t r0[N], r1[N], r2[N], r3[N];
+  uint16_t r0[N], r1[N], r2[N], r3[N];
   for (size_t b = 0; b < N; ++b) Load(in + 8 * b, r0[b], r1[b], r2[b], r3[b]);
   detail::Unroll(
       [&](auto step) {
         constexpr int round = 15 - static_cast<int>(step);
         const uint16_t* j = k + 4 * round;
         for (size_t b = 0; b < N; ++b) {
-          r3[b] = (Rotr16(r3[b], 5) - j[3] - (r2[b] & r1[b]) - (~r2[b] & r0[b])) & 0xFFFF;
-          r2[b] = (Rotr16(r2[b], 3) - j[2] - (r1[b] & r0[b]) - (~r1[b] & r3[b])) & 0xFFFF;
-          r1[b] = (Rotr16(r1[b], 2) - j[1] - (r0[b] & r3[b]) - (~r0[b] & r2[b])) & 0xFFFF;
-          r0[b] = (Rotr16(r0[b], 1) - j[0] - (r3[b] & r2[b]) - (~r3[b] & r1[b])) & 0xFFFF;
+          r3[b] = Unmix(r3[b], j[3], r2[b], r1[b], r0[b], 5);
+          r2[b] = Unmix(r2[b], j[2], r1[b], r0[b], r3[b], 3);
+          r1[b] = Unmix(r1[b], j[1], r0[b], r3[b], r2[b], 2);
+          r0[b] = Unmix(r0[b], j[0], r3[b], r2[b], r1[b], 1);
         }
         // The mashing rounds came just before mixing rounds 5 and 11; undo them right after.
         if constexpr (round == 5 || round == 11) {
           for (size_t b = 0; b < N; ++b) {
-            r3[b] = (r3[b] - k[r2[b] & 63]) & 0xFFFF;
-            r2[b] = (r2[b] - k[r1[b] & 63]) & 0xFFFF;
-            r1[b] = (r1[b] - k[r0[b] & 63]) & 0xFFFF;
-            r0[b] = (r0[b] - k[r3[b] & 63]) & 0xFFFF;
+            r3[b] = static_cast<uint16_t>(r3[b] - k[r2[b] & 63]);
+            r2[b] = static_cast<uint16_t>(r2[b] - k[r1[b] & 63]);
+            r1[b] = static_cast<uint16_t>(r1[b] - k[r0[b] & 63]);
+            r0[b] = static_cast<uint16_t>(r0[b] - k[r3[b] & 63]);
           }
         }
       },
