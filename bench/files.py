@@ -3,7 +3,8 @@
 what a SHA-256 key hash makes of Rijndael), and `varkesh hash` against sha256sum, sha512sum,
 md5sum and `openssl dgst`. Each command runs interleaved with its peer over several rounds; the
 median CPU time (user + system) of each is listed with the ratio ours / peer (below 1 means we
-are faster). The files live in a temporary folder (under /tmp by default), removed afterwards.
+are faster), and the median wall-clock time beside it (ours reads and writes on a second thread
+while it encrypts; wall-clock figures swing on a shared machine). The files live in a temporary folder (under /tmp by default), removed afterwards.
 
 usage: bench/files.py [--size MiB] [--rounds N] [VARKESH_BINARY]
 """
@@ -16,17 +17,21 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 PASS = "correct horse battery staple"
 
 
-def cpu_seconds(cmd):
+def seconds(cmd):
+    """CPU time (user + system) and wall-clock time of one run."""
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
     env = {**os.environ, "VARKESH_BENCH_PASS": PASS}
+    start = time.monotonic()
     subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, env=env)
+    wall = time.monotonic() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime), wall
 
 
 def main():
@@ -65,14 +70,18 @@ def main():
         ]
         print(f"# {args.size} MiB, median CPU time (user + system) of {args.rounds} interleaved "
               "rounds")
-        print(f"{'command':28} {'ours':>8} {'peer':>8}  {'ratio':>5}  peer")
+        print(f"{'command':28} {'ours':>8} {'peer':>8}  {'ratio':>5}  {'wall':>8} {'peer':>8}  peer")
         for name, mine, theirs in rows:
             mine_t, theirs_t = [], []
             for _ in range(args.rounds):
-                mine_t.append(cpu_seconds(mine))
-                theirs_t.append(cpu_seconds(theirs))
-            o, p = statistics.median(mine_t), statistics.median(theirs_t)
-            print(f"{name:28} {o:7.2f}s {p:7.2f}s  {o / p:5.2f}  {theirs[0]}", flush=True)
+                mine_t.append(seconds(mine))
+                theirs_t.append(seconds(theirs))
+            o, p = (statistics.median(t[0] for t in mine_t),
+                    statistics.median(t[0] for t in theirs_t))
+            ow, pw = (statistics.median(t[1] for t in mine_t),
+                      statistics.median(t[1] for t in theirs_t))
+            print(f"{name:28} {o:7.2f}s {p:7.2f}s  {o / p:5.2f}  {ow:7.2f}s {pw:7.2f}s  {theirs[0]}",
+                  flush=True)
         with open(plain, "rb") as a, open(ours + ".back", "rb") as b:
             if a.read() != b.read():
                 sys.exit("decryption did not give the file back")

@@ -83,10 +83,14 @@ int CipherFile(const CipherOptions& options) {
   DestinationStream writer(out);
   ProgressReader progress(reader, in.Size().value_or(0),
                           to_stdout ? options.input : options.output);
+  // A file is read and written on a second thread (which draws the progress bar; nothing else
+  // draws meanwhile); what comes through a pipe goes out in the smaller steps of one thread.
+  const auto io =
+      in.Size() ? PassPhraseCipher::FileIo::kSecondThread : PassPhraseCipher::FileIo::kThisThread;
   if (options.encrypt) {
-    cipher.EncryptFileStream(progress, writer);
+    cipher.EncryptFileStream(progress, writer, io);
   } else {
-    cipher.DecryptFileStream(progress, writer);
+    cipher.DecryptFileStream(progress, writer, io);
   }
   out.Commit();
   progress.Finish();

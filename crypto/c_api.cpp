@@ -133,10 +133,13 @@ varkesh_status TransformFile(bool encrypt,
     WithFiles([&] {
       FileReader in(source);
       FileWriter out(destination);
+      // A regular file is read and written on a second thread; a pipe goes in smaller steps.
+      const auto io = in.Size() ? PassPhraseCipher::FileIo::kSecondThread
+                                : PassPhraseCipher::FileIo::kThisThread;
       if (encrypt) {
-        keyed.EncryptFileStream(in, out);
+        keyed.EncryptFileStream(in, out, io);
       } else {
-        keyed.DecryptFileStream(in, out);
+        keyed.DecryptFileStream(in, out, io);
       }
       out.Close();
     });

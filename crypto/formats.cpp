@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "crypto/detail/bytes.h"
@@ -17,6 +23,8 @@ namespace {
 // chunk (RC4 restarts its indices at each one), so every chunk but the last must be full: reads
 // are repeated until the buffer is full or the input ends.
 constexpr size_t kFileBuffer = 8 * kStreamChunk;
+// With reads and writes on a second thread, larger buffers keep the two threads' hand-overs rare.
+constexpr size_t kOverlapBuffer = 128 * kStreamChunk;
 
 // A heap buffer for plaintext, filled from a reader and wiped on every way out as far as it was
 // ever filled: a small file costs neither zeroing nor wiping the whole buffer.
@@ -51,6 +59,75 @@ class WipedBuffer {
   std::unique_ptr<uint8_t[]> bytes_;
   size_t size_;
   size_t filled_ = 0;
+};
+
+// The worker thread of FileIo::kSecondThread: runs one job at a time, handed over by Start;
+// Wait returns the job's result or throws what it threw.
+class IoWorker {
+ public:
+  IoWorker() : thread_([this] { Serve(); }) {}
+
+  ~IoWorker() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  IoWorker(const IoWorker&) = delete;
+  IoWorker& operator=(const IoWorker&) = delete;
+
+  void Start(std::function<size_t()> job) {
+    {
+      const std::lock_guard lock(mutex_);
+      job_ = std::move(job);
+      done_ = false;
+    }
+    changed_.notify_all();
+  }
+
+  size_t Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return done_; });
+    if (error_)
+      std::rethrow_exception(std::exchange(error_, nullptr));
+    return result_;
+  }
+
+ private:
+  void Serve() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return stopping_ || job_; });
+      if (!job_)
+        return;
+      const std::function<size_t()> job = std::exchange(job_, nullptr);
+      lock.unlock();
+      size_t result = 0;
+      std::exception_ptr error;
+      try {
+        result = job();
+      } catch (...) {
+        error = std::current_exception();
+      }
+      lock.lock();
+      result_ = result;
+      error_ = error;
+      done_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::function<size_t()> job_;
+  size_t result_ = 0;
+  std::exception_ptr error_;
+  bool done_ = true;
+  bool stopping_ = false;
+  std::thread thread_;  // last: it starts once the rest is ready
 };
 
 }  // namespace
@@ -95,35 +172,79 @@ std::string PassPhraseCipher::DecryptString(std::string_view base64) {
 }
 
 uint64_t PassPhraseCipher::EncryptFileStream(ByteReader& in, ByteWriter& out) {
-  return TransformFile(true, in, out);
+  return TransformFile(true, in, out, FileIo::kThisThread);
 }
 
 uint64_t PassPhraseCipher::DecryptFileStream(ByteReader& in, ByteWriter& out) {
-  return TransformFile(false, in, out);
+  return TransformFile(false, in, out, FileIo::kThisThread);
 }
 
-uint64_t PassPhraseCipher::TransformFile(bool encrypt, ByteReader& in, ByteWriter& out) {
-  cipher_->Reset();
-  WipedBuffer buffer(kFileBuffer);
-  uint64_t total = 0;
-  for (;;) {
-    const size_t got = buffer.Fill(in);
-    // One call per 8192-byte chunk, as the plug-in makes them: block ciphers would not mind
-    // longer calls, RC4 does.
-    for (size_t at = 0; at < got; at += kStreamChunk) {
-      uint8_t* chunk = buffer.data() + at;
-      const size_t n = std::min(kStreamChunk, got - at);
-      if (encrypt) {
-        cipher_->Encrypt(chunk, chunk, n);
-      } else {
-        cipher_->Decrypt(chunk, chunk, n);
-      }
+uint64_t PassPhraseCipher::EncryptFileStream(ByteReader& in, ByteWriter& out, FileIo io) {
+  return TransformFile(true, in, out, io);
+}
+
+uint64_t PassPhraseCipher::DecryptFileStream(ByteReader& in, ByteWriter& out, FileIo io) {
+  return TransformFile(false, in, out, io);
+}
+
+void PassPhraseCipher::TransformBuffer(bool encrypt, uint8_t* bytes, size_t size) {
+  // One call per 8192-byte chunk, as the plug-in makes them: block ciphers would not mind
+  // longer calls, RC4 does.
+  for (size_t at = 0; at < size; at += kStreamChunk) {
+    uint8_t* chunk = bytes + at;
+    const size_t n = std::min(kStreamChunk, size - at);
+    if (encrypt) {
+      cipher_->Encrypt(chunk, chunk, n);
+    } else {
+      cipher_->Decrypt(chunk, chunk, n);
     }
-    if (got != 0)
-      out.Write(buffer.data(), got);
-    total += got;
-    if (got < buffer.size())
+  }
+}
+
+uint64_t PassPhraseCipher::TransformFile(bool encrypt, ByteReader& in, ByteWriter& out, FileIo io) {
+  cipher_->Reset();
+  const size_t size = io == FileIo::kSecondThread ? kOverlapBuffer : kFileBuffer;
+  WipedBuffer first(size);
+  size_t got = first.Fill(in);
+  uint64_t total = got;
+  if (io == FileIo::kThisThread || got < size) {
+    for (;;) {
+      TransformBuffer(encrypt, first.data(), got);
+      if (got != 0)
+        out.Write(first.data(), got);
+      if (got < size)
+        return total;
+      got = first.Fill(in);
+      total += got;
+    }
+  }
+
+  // Two buffers change roles at every step: while this thread transforms one, the worker
+  // writes what the other held and fills it with the next input. Writes keep their order, and
+  // every buffer but the last is full, as above.
+  WipedBuffer second(size);
+  WipedBuffer* current = &first;
+  WipedBuffer* other = &second;
+  IoWorker worker;  // after the buffers: it is gone before they are
+  size_t to_write = 0;
+  for (;;) {
+    const bool more = got == size;
+    worker.Start([&in, &out, other, more, to_write] {
+      if (to_write != 0)
+        out.Write(other->data(), to_write);
+      return more ? other->Fill(in) : 0;
+    });
+    TransformBuffer(encrypt, current->data(), got);
+    const size_t next = worker.Wait();
+    if (!more) {
+      if (got != 0)
+        out.Write(current->data(), got);
       return total;
+    }
+    to_write = got;
+    std::swap(current, other);
+    got = next;
+    total += got;
   }
 }
 

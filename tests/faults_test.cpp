@@ -157,22 +157,28 @@ TEST_F(Faults, AFullDiskLeavesTheDestinationAsItWas) {
   EXPECT_EQ(fs::file_size(Path("out")), data.size());
 }
 
-// The action's own streams, with something happening to the source at its first read: a
-// failure, or a change of the file. Sources span several reads of the format's buffer.
+// The action's own streams, with something happening to the source once part of it was read:
+// a failure, or a change of the file. Sources span several reads of the format's buffers, and
+// the reads that meet the change are made on the calling thread or on the second one.
 TEST_F(Faults, ASourceThatFailsOrChangesWhileReadLeavesTheDestinationAsItWas) {
   class Meddling final : public ByteReader {
    public:
-    Meddling(ByteReader& in, std::function<void()> act) : in_(in), act_(std::move(act)) {}
+    Meddling(ByteReader& in, size_t after, std::function<void()> act)
+        : in_(in), after_(after), act_(std::move(act)) {}
 
     size_t Read(uint8_t* buffer, size_t count) override {
-      if (act_) {
+      if (act_ && read_ >= after_) {
         std::exchange(act_, nullptr)();
       }
-      return in_.Read(buffer, count);
+      const size_t n = in_.Read(buffer, count);
+      read_ += n;
+      return n;
     }
 
    private:
     ByteReader& in_;
+    size_t after_;
+    size_t read_ = 0;
     std::function<void()> act_;
   };
 
@@ -182,7 +188,7 @@ TEST_F(Faults, ASourceThatFailsOrChangesWhileReadLeavesTheDestinationAsItWas) {
     std::string reason;
   };
 
-  const std::string data = Pattern(200 * 1000);
+  const std::string data = Pattern(2500 * 1000);
   const std::string kChanged = "The file changed while it was read.";
   const Case cases[] = {
       {"read error",
@@ -192,25 +198,29 @@ TEST_F(Faults, ASourceThatFailsOrChangesWhileReadLeavesTheDestinationAsItWas) {
       {"grown", [](const std::string& path) { std::ofstream(path, std::ios::app) << "more"; },
        kChanged},
   };
+  using FileIo = PassPhraseCipher::FileIo;
   for (const Case& c : cases) {
     for (const int cipher : {0, 12, 16}) {  // 64-bit and 128-bit blocks, and the stream cipher
-      WriteFile(Path("plain"), data);
-      WriteFile(Path("out"), "old contents");
-      try {
-        InputFile in = InputFile::Open(Path("plain"), Sharing::kNothing);
-        OutputFile out = OutputFile::Create(Path("out"), Sharing::kNothing, &in);
-        SourceStream source(in);
-        Meddling reader(source, [&] { c.act(Path("plain")); });
-        DestinationStream writer(out);
-        PassPhraseCipher(cipher, 2, "pw").EncryptFileStream(reader, writer);
-        out.Commit();
-        ADD_FAILURE() << c.what << " went unnoticed";
-      } catch (const FileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot read file \"" + Path("plain") + "\". " + c.reason)
-            << c.what;
+      for (const FileIo io : {FileIo::kThisThread, FileIo::kSecondThread}) {
+        WriteFile(Path("plain"), data);
+        WriteFile(Path("out"), "old contents");
+        try {
+          InputFile in = InputFile::Open(Path("plain"), Sharing::kNothing);
+          OutputFile out = OutputFile::Create(Path("out"), Sharing::kNothing, &in);
+          SourceStream source(in);
+          Meddling reader(source, 1500 * 1000, [&] { c.act(Path("plain")); });
+          DestinationStream writer(out);
+          PassPhraseCipher(cipher, 2, "pw").EncryptFileStream(reader, writer, io);
+          out.Commit();
+          ADD_FAILURE() << c.what << " went unnoticed";
+        } catch (const FileError& e) {
+          EXPECT_EQ(std::string(e.what()),
+                    "Cannot read file \"" + Path("plain") + "\". " + c.reason)
+              << c.what;
+        }
+        EXPECT_EQ(ReadFile(Path("out")), "old contents") << c.what;
+        EXPECT_EQ(Names(), (std::set<std::string>{"out", "plain"})) << c.what;
       }
-      EXPECT_EQ(ReadFile(Path("out")), "old contents") << c.what;
-      EXPECT_EQ(Names(), (std::set<std::string>{"out", "plain"})) << c.what;
     }
   }
 }

@@ -207,11 +207,13 @@ Bytes ToBytes(std::string_view s) { return {s.begin(), s.end()}; }
 
 std::string ToString(const Bytes& b) { return {b.begin(), b.end()}; }
 
-Bytes LibraryFile(PassPhraseCipher& cipher, bool encrypt, const Bytes& in) {
+using FileIo = PassPhraseCipher::FileIo;
+
+Bytes LibraryFile(PassPhraseCipher& cipher, bool encrypt, const Bytes& in, FileIo io) {
   MemoryReader reader(in, 5000);  // short reads: the format must not depend on them
   MemoryWriter writer;
-  const uint64_t n =
-      encrypt ? cipher.EncryptFileStream(reader, writer) : cipher.DecryptFileStream(reader, writer);
+  const uint64_t n = encrypt ? cipher.EncryptFileStream(reader, writer, io)
+                             : cipher.DecryptFileStream(reader, writer, io);
   EXPECT_EQ(n, in.size());
   return writer.data;
 }
@@ -222,13 +224,14 @@ TEST_P(FormatVectors, BothWaysThroughTheLibrary) {
   const VectorRecord& record = GetParam();
   const FormatCase c = ReadFormatCase(record);
   PassPhraseCipher cipher(c.cipher, c.key_hash, c.phrase);
-  // One object for both directions and twice over: every operation starts from the key.
-  for (int round = 0; round < 2; ++round) {
-    const Bytes out =
-        c.file ? LibraryFile(cipher, true, c.in) : ToBytes(cipher.EncryptString(ToString(c.in)));
+  // One object for both directions and twice over: every operation starts from the key. Files
+  // are read and written on the calling thread, then on a second one.
+  for (const FileIo io : {FileIo::kThisThread, FileIo::kSecondThread}) {
+    const Bytes out = c.file ? LibraryFile(cipher, true, c.in, io)
+                             : ToBytes(cipher.EncryptString(ToString(c.in)));
     ASSERT_TRUE(IsOut(record, out)) << record << " encrypt";
     const Bytes back =
-        c.file ? LibraryFile(cipher, false, out) : ToBytes(cipher.DecryptString(ToString(out)));
+        c.file ? LibraryFile(cipher, false, out, io) : ToBytes(cipher.DecryptString(ToString(out)));
     ASSERT_EQ(back, c.in) << record << " decrypt";
   }
 }

@@ -67,10 +67,25 @@ class VARKESH_API PassPhraseCipher {
   uint64_t EncryptFileStream(ByteReader& in, ByteWriter& out);
   uint64_t DecryptFileStream(ByteReader& in, ByteWriter& out);
 
+  /// Where the file operations read and write.
+  enum class FileIo {
+    /// On the calling thread, between the cipher's steps.
+    kThisThread,
+    /// On a second thread while the calling one encrypts or decrypts: the next buffer is read and
+    /// the last one written meanwhile. `in` and `out` are then called from that thread, one call
+    /// at a time, and what they throw reaches the caller. The buffers are larger (1 MiB), so
+    /// output starts later: meant for files rather than pipes. Pays on large files with more than
+    /// one core; an input that fits in one buffer is done on the calling thread alone.
+    kSecondThread,
+  };
+  uint64_t EncryptFileStream(ByteReader& in, ByteWriter& out, FileIo io);
+  uint64_t DecryptFileStream(ByteReader& in, ByteWriter& out, FileIo io);
+
   Cipher& cipher() { return *cipher_; }
 
  private:
-  uint64_t TransformFile(bool encrypt, ByteReader& in, ByteWriter& out);
+  uint64_t TransformFile(bool encrypt, ByteReader& in, ByteWriter& out, FileIo io);
+  void TransformBuffer(bool encrypt, uint8_t* bytes, size_t size);
 
   std::unique_ptr<Cipher> cipher_;
 };

@@ -245,6 +245,9 @@ const Bytes kPassPhrases[] = {
     }(),
 };
 
+// Two buffers of 1 MiB, a whole chunk and part of another.
+constexpr size_t kLarge = (size_t{2} << 20) + 8192 + 5;
+
 // Inputs up to this size are written out; longer ones are patterns with a digest of the output.
 constexpr size_t kLiteral = 64;
 
@@ -291,7 +294,12 @@ std::string Generate() {
         os << "[" << section << "]\n"
            << "Cipher = " << cipher.index << "\nKeyHash = " << hash.index
            << "\nPassPhrase = " << (phrase.empty() ? "\"\"" : Hex(phrase)) << "\n";
-        for (const size_t size : sizes) {
+        // Files of each cipher under one of the key hashes also cross the larger buffers of
+        // reading and writing on a second thread.
+        std::vector<size_t> section_sizes(std::begin(sizes), std::end(sizes));
+        if (!text && &hash == &KeyHashes()[static_cast<size_t>(cipher.index) % KeyHashes().size()])
+          section_sizes.push_back(kLarge);
+        for (const size_t size : section_sizes) {
           const auto seed = static_cast<uint32_t>(cipher.index * 1000 + hash.index * 100 + size);
           const Bytes plain = PatternBytes(size, seed);
           Bytes out;
