@@ -1,6 +1,6 @@
 // Rijndael with 128-bit blocks (AES): the cipher and the equivalent inverse cipher in their
-// word-table form, plus an AES-instruction path on x86 chosen at run time. The state is held as
-// four little-endian column words, so byte r of a word is row r of that column.
+// word-table form, plus the AES-instruction and SSSE3 paths on x86 chosen at run time. The state
+// is held as four little-endian column words, so byte r of a word is row r of that column.
 #include "crypto/rijndael.h"
 
 #include <cstring>
@@ -65,7 +65,15 @@ constexpr WordTables kDecryptTables = [] {
 
 constexpr uint8_t Byte(uint32_t w, unsigned r) { return static_cast<uint8_t>(w >> (8 * r)); }
 
-constexpr uint32_t SubWord(uint32_t w) {
+// The key expansion's SubWord: through the AES instructions or the SSSE3 kernel, which are
+// constant-time, where the processor has them; else through the table.
+uint32_t SubWord(uint32_t w) {
+#if VARKESH_X86
+  if (detail::CpuHas(detail::kCpuAes))
+    return kernels::RijndaelAesniSubWord(w);
+  if (detail::CpuHas(detail::kCpuSsse3))
+    return kernels::RijndaelSsse3SubWord(w);
+#endif
   return Column(AES_SBOX[Byte(w, 0)], AES_SBOX[Byte(w, 1)], AES_SBOX[Byte(w, 2)],
                 AES_SBOX[Byte(w, 3)]);
 }
@@ -82,10 +90,17 @@ constexpr uint32_t SboxColumn(
   return Column(sbox[Byte(a, 0)], sbox[Byte(b, 1)], sbox[Byte(c, 2)], sbox[Byte(d, 3)]);
 }
 
-// InvMixColumns of one column: kDecryptTables undoes SubBytes as well, so feed it S-box outputs.
+// Each byte of a word times 2 in GF(2^8), without branches or table look-ups.
+constexpr uint32_t Times2Bytes(uint32_t w) {
+  return ((w & 0x7F7F7F7Fu) << 1) ^ (((w >> 7) & 0x01010101u) * 0x1Bu);
+}
+
+// InvMixColumns of one column: row r is 14 w[r] + 11 w[r+1] + 13 w[r+2] + 9 w[r+3], computed
+// with shifts and XORs, so the round keys do not index a table.
 constexpr uint32_t InvMixColumn(uint32_t w) {
-  const uint32_t s = SubWord(w);
-  return TableColumn(kDecryptTables, s, s, s, s);
+  const uint32_t w2 = Times2Bytes(w), w4 = Times2Bytes(w2), w8 = Times2Bytes(w4);
+  const uint32_t w9 = w8 ^ w, w11 = w9 ^ w2, w13 = w9 ^ w4, w14 = w8 ^ w4 ^ w2;
+  return w14 ^ Rotr32(w11, 8) ^ Rotr32(w13, 16) ^ Rotr32(w9, 24);
 }
 
 struct State {
@@ -151,6 +166,8 @@ KernelList Kernels() {
     list.kernels[list.size++] = &kernels::kRijndaelVaes256;
   if (detail::CpuHas(detail::kCpuAes))
     list.kernels[list.size++] = &kernels::kRijndaelAesni;
+  else if (detail::CpuHas(detail::kCpuSsse3))
+    list.kernels[list.size++] = &kernels::kRijndaelSsse3;
 #endif
   return list;
 }

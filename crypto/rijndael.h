@@ -1,6 +1,8 @@
 // Rijndael with 128-bit blocks (AES, FIPS 197): keys of 8 to 256 bits, zero-padded to the next
 // of 128, 192 or 256 bits (a 160-bit key runs AES-192 with four zero bytes appended).
-// Table-driven and not constant-time; on x86 CPUs with AES instructions those are used instead.
+// On x86 the AES instructions are used where the processor has them, else a constant-time
+// vector-permute form on SSSE3; the word-table form, which is not constant-time, is left for
+// processors with neither.
 #pragma once
 
 #include <array>
@@ -73,6 +75,15 @@ struct RijndaelKernel {
 extern const RijndaelKernel kRijndaelAesni;
 extern const RijndaelKernel kRijndaelVaes256;
 extern const RijndaelKernel kRijndaelVaes512;
+
+// rijndael_ssse3.cpp (needs kCpuSsse3): constant-time without AES instructions, every block of
+// every mode but 8-bit CFB decryption, as the AES-NI kernel. Chosen when there are no AES
+// instructions.
+extern const RijndaelKernel kRijndaelSsse3;
+
+// The key expansion's SubWord through AESENCLAST (kCpuAes) or the SSSE3 kernel (kCpuSsse3).
+uint32_t RijndaelAesniSubWord(uint32_t w);
+uint32_t RijndaelSsse3SubWord(uint32_t w);
 
 }  // namespace kernels
 

@@ -298,6 +298,15 @@ size_t Modes(const uint32_t* encrypt,
 
 const RijndaelKernel kRijndaelAesni = {&Modes, &Run};
 
+VARKESH_KERNEL("aes,sse2")
+
+uint32_t RijndaelAesniSubWord(uint32_t w) {
+  // With the word in every column, ShiftRows changes nothing: AESENCLAST with a zero key is
+  // SubBytes alone.
+  const __m128i x = _mm_set1_epi32(static_cast<int>(w));
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_aesenclast_si128(x, _mm_setzero_si128())));
+}
+
 }  // namespace varkesh::kernels
 
 VARKESH_TARGET_END
