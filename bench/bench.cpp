@@ -45,6 +45,8 @@ MakeWork OurHash(std::string_view class_name) {
   };
 }
 
+}  // namespace
+
 MakeWork OurCipher(std::string_view class_name, std::vector<uint8_t> key, Op op) {
   const CipherEntry* entry = FindCipher(class_name);
   if (entry == nullptr)
@@ -60,8 +62,6 @@ MakeWork OurCipher(std::string_view class_name, std::vector<uint8_t> key, Op op)
     return [cipher](uint8_t* data, size_t size) { cipher->Encrypt(data, data, size); };
   };
 }
-
-}  // namespace
 
 const std::vector<PeerLibrary>& PeerLibraries() {
   static const std::vector<PeerLibrary> kPeers = {OpenSslPeer(),  GcryptPeer(), BotanPeer(),
@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
   }
   varkesh::bench::AddCoreRows();
   varkesh::bench::AddCipherRows();
+  varkesh::bench::AddAesPathRows();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;

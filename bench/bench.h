@@ -66,6 +66,9 @@ struct Contender {
   MakeWork make;
 };
 
+// Our cipher class (by class name) keyed with `key`, doing `op`; empty if there is no such class.
+MakeWork OurCipher(std::string_view class_name, std::vector<uint8_t> key, Op op);
+
 // A row of contenders over buffers of `buffer_bytes`; the first contender is ours.
 void AddRow(const std::string& row, size_t buffer_bytes, std::vector<Contender> contenders);
 
@@ -88,6 +91,10 @@ void AddCoreRows();
 // The other block ciphers: CBC both ways over 8 KiB, 8-bit CFB over 64-byte strings
 // (bench/cipher_rows.cpp).
 void AddCipherRows();
+
+// AES without AES instructions: our SSSE3 kernel and our table form, each against OpenSSL when
+// the run masks OpenSSL's AES instructions (bench/aes_paths_rows.cpp).
+void AddAesPathRows();
 
 // Prints, for every cipher, the thread CPU time of its first use in a fresh process (a key
 // set-up and one string encrypted), tables built on first use included.
