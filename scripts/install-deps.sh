@@ -9,6 +9,8 @@ packages=(
   libssl-dev openssl libcrypto++-dev libbotan-2-dev
   # the manual page, the Debian package and its test; a Russian glibc locale for the Wine test
   help2man man-db dpkg-dev locales
+  # the check that Rijndael's constant-time paths neither branch on nor index with secrets
+  valgrind
   # benchmark peers
   libgcrypt20-dev nettle-dev libtomcrypt-dev
   # the fuzz targets: clang with libFuzzer and the sanitizers' runtimes, and the symbolizer
