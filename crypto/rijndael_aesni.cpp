@@ -266,9 +266,7 @@ size_t Modes(const uint32_t* encrypt,
              size_t count) {
   if (mode == ModeRun::kCfb8Decrypt)
     return 0;  // its block inputs are known in advance: Run takes them in groups
-  const bool serial = mode == ModeRun::kCbcEncrypt || mode == ModeRun::kCfbEncrypt ||
-                      mode == ModeRun::kOfb || mode == ModeRun::kCfb8Encrypt;
-  if (serial) {
+  if (detail::IsSerial(mode)) {
     switch (rounds) {
       case 10:
         Serial<10>(encrypt, mode, chain, in, out, count);

@@ -708,9 +708,7 @@ size_t Modes(const uint32_t* encrypt,
     return 0;  // its block inputs are known in advance: Run takes them in groups
   const bool cbc_decrypt = mode == ModeRun::kCbcDecrypt;
   const KernelKeys keys(!cbc_decrypt, cbc_decrypt ? decrypt : encrypt, rounds);
-  const bool serial = mode == ModeRun::kCbcEncrypt || mode == ModeRun::kCfbEncrypt ||
-                      mode == ModeRun::kOfb || mode == ModeRun::kCfb8Encrypt;
-  if (serial) {
+  if (detail::IsSerial(mode)) {
     switch (rounds) {
       case 10:
         Serial<10>(keys.bytes, mode, chain, in, out, count);

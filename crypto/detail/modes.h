@@ -31,6 +31,12 @@ enum class ModeRun : uint8_t {
   kCfb8Decrypt,
 };
 
+// Whether each block's input depends on the block before it, so that blocks go one at a time.
+constexpr bool IsSerial(ModeRun mode) {
+  return mode == ModeRun::kCbcEncrypt || mode == ModeRun::kCfbEncrypt || mode == ModeRun::kOfb ||
+         mode == ModeRun::kCfb8Encrypt;
+}
+
 // out := a XOR b over one block, a word at a time; out may be a or b.
 template <size_t B>
 inline void XorBlock(uint8_t* out, const uint8_t* a, const uint8_t* b) {
