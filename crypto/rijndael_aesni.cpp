@@ -107,18 +107,6 @@ AESNI_INLINE void Ecb(const uint32_t* rk, const uint8_t* in, uint8_t* out, size_
   for (; blocks != 0; --blocks, in += 16, out += 16) Store(out, Block<kEncrypt>(keys, Load(in)));
 }
 
-// The big-endian 128-bit counter as two halves; Next() is the current block, then steps it.
-struct CounterBlocks {
-  uint64_t high, low;
-
-  AESNI_INLINE __m128i Next() {
-    const __m128i block = _mm_set_epi64x(static_cast<int64_t>(__builtin_bswap64(low)),
-                                         static_cast<int64_t>(__builtin_bswap64(high)));
-    high += ++low == 0 ? 1 : 0;
-    return block;
-  }
-};
-
 // The rounds before the last, from the state after the first key addition.
 template <int R>
 AESNI_INLINE __m128i InnerRounds(const Keys<R>& keys, __m128i x) {
@@ -208,11 +196,10 @@ AESNI_INLINE void Parallel(const uint32_t* encrypt,
     return;
   const Keys<R> keys(rk);
   if (job == Job::kCtr) {
-    CounterBlocks counter{detail::LoadBe64(chain), detail::LoadBe64(chain + 8)};
+    rijndael_groups::CounterBlocks counter(chain);
     for (; n != 0; --n, in += 16, out += 16)
       Store(out, Xor(Block<true>(keys, counter.Next()), Load(in)));
-    detail::StoreBe64(chain, counter.high);
-    detail::StoreBe64(chain + 8, counter.low);
+    counter.Store(chain);
     return;
   }
   __m128i prev = Load(chain);

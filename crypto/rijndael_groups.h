@@ -17,6 +17,27 @@
 
 namespace varkesh::rijndael_groups {
 
+// The big-endian 128-bit counter of CTR as two halves; Next() is the current block, then steps
+// it. Also for the one-block kernels.
+struct CounterBlocks {
+  uint64_t high, low;
+
+  explicit CounterBlocks(const uint8_t* chain)
+      : high(detail::LoadBe64(chain)), low(detail::LoadBe64(chain + 8)) {}
+
+  [[gnu::always_inline]] __m128i Next() {
+    const __m128i block = _mm_set_epi64x(static_cast<int64_t>(__builtin_bswap64(low)),
+                                         static_cast<int64_t>(__builtin_bswap64(high)));
+    high += ++low == 0 ? 1 : 0;
+    return block;
+  }
+
+  void Store(uint8_t* chain) const {
+    detail::StoreBe64(chain, high);
+    detail::StoreBe64(chain + 8, low);
+  }
+};
+
 // What a call does to its groups of blocks.
 enum class Job : uint8_t { kEncrypt, kDecrypt, kCbcDecrypt, kCfbDecrypt, kCtr };
 

@@ -14,6 +14,7 @@
 // state stays in that basis from round to round, and the round keys are kept in it too, with
 // the S-box's constant added. Every table is computed and checked below at compile time.
 #include <array>
+#include <type_traits>
 
 #include "crypto/detail/modes.h"
 #include "crypto/rijndael.h"
@@ -363,6 +364,8 @@ constexpr Layout kDecryptLayout = LayoutOf(kInvShiftRows);
 VARKESH_TARGET_BEGIN("ssse3")
 #  include <immintrin.h>
 
+#  include "crypto/rijndael_groups.h"
+
 namespace varkesh::kernels {
 
 namespace {
@@ -370,6 +373,7 @@ namespace {
 using detail::ModeRun;
 
 #  define VPERM_INLINE VARKESH_KERNEL_INLINE("ssse3")
+#  define VPERM_LAMBDA __attribute__((target("ssse3"), always_inline))
 
 VPERM_INLINE __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 
@@ -452,15 +456,34 @@ struct DecryptTables : Common {
         last(kDecryptLast) {}
 };
 
+// Calls round(r, m) for the middle rounds r = 1 .. R - 1, m = r % 4 known at compile time: four
+// rounds to a loop step, so the code holds four rounds whatever R is.
+template <int R, class Round>
+VPERM_INLINE void MiddleRounds(Round round) {
+  int r = 1;
+#  pragma GCC unroll 1
+  for (; r + 4 <= R; r += 4) {
+    round(r, std::integral_constant<int, 1>{});
+    round(r + 1, std::integral_constant<int, 2>{});
+    round(r + 2, std::integral_constant<int, 3>{});
+    round(r + 3, std::integral_constant<int, 0>{});
+  }
+  if constexpr ((R - 1) % 4 >= 1)
+    round(r, std::integral_constant<int, 1>{});
+  if constexpr ((R - 1) % 4 >= 2)
+    round(r + 1, std::integral_constant<int, 2>{});
+  if constexpr ((R - 1) % 4 >= 3)
+    round(r + 2, std::integral_constant<int, 3>{});
+}
+
 // N blocks side by side through the R rounds; `keys` are the kernel's (RijndaelSsse3Keys).
 template <int N, int R>
 VPERM_INLINE void EncryptLanes(const EncryptTables& t, const uint8_t* keys, __m128i (&b)[N]) {
 #  pragma GCC unroll 8
   for (int l = 0; l < N; ++l) b[l] = Xor(MapBytes(t, kToEncryptBasis, b[l]), Load(keys));
-#  pragma GCC unroll 16
-  for (int round = 1; round < R; ++round) {
+  MiddleRounds<R>([&](int round, auto m) VPERM_LAMBDA {
     const __m128i key = Load(keys + 16 * round);
-    const auto& rotate = kEncryptLayout.rotate[round % 4];
+    const auto& rotate = kEncryptLayout.rotate[decltype(m)::value];
     const __m128i rotate1 = Vec(rotate[1]), rotate2 = Vec(rotate[2]), rotate3 = Vec(rotate[3]);
 #  pragma GCC unroll 8
     for (int l = 0; l < N; ++l) {
@@ -472,7 +495,7 @@ VPERM_INLINE void EncryptLanes(const EncryptTables& t, const uint8_t* keys, __m1
           Settled(Xor(Xor(twice, key), Xor(Shuffle(once, rotate2), Shuffle(once, rotate3))));
       b[l] = Xor(rest, Shuffle(Xor(once, twice), rotate1));
     }
-  }
+  });
   const __m128i key = Load(keys + 16 * R);
   const __m128i to_true = Vec(kEncryptLayout.to_true[R % 4]);
 #  pragma GCC unroll 8
@@ -483,10 +506,9 @@ template <int N, int R>
 VPERM_INLINE void DecryptLanes(const DecryptTables& t, const uint8_t* keys, __m128i (&b)[N]) {
 #  pragma GCC unroll 8
   for (int l = 0; l < N; ++l) b[l] = Xor(MapBytes(t, kToDecryptBasis, b[l]), Load(keys));
-#  pragma GCC unroll 16
-  for (int round = 1; round < R; ++round) {
+  MiddleRounds<R>([&](int round, auto m) VPERM_LAMBDA {
     const __m128i key = Load(keys + 16 * round);
-    const __m128i rotate1 = Vec(kDecryptLayout.rotate[round % 4][1]);
+    const __m128i rotate1 = Vec(kDecryptLayout.rotate[decltype(m)::value][1]);
 #  pragma GCC unroll 8
     for (int l = 0; l < N; ++l) {
       const Halves16 h = Invert(t, b[l]);
@@ -495,7 +517,7 @@ VPERM_INLINE void DecryptLanes(const DecryptTables& t, const uint8_t* keys, __m1
       x = Xor(t.times11(h), Shuffle(x, rotate1));
       b[l] = Xor(Settled(Xor(t.times14(h), key)), Shuffle(x, rotate1));
     }
-  }
+  });
   const __m128i key = Load(keys + 16 * R);
   const __m128i to_true = Vec(kDecryptLayout.to_true[R % 4]);
 #  pragma GCC unroll 8
@@ -572,58 +594,62 @@ VPERM_INLINE void Serial(
 }
 
 // N blocks of CBC or block-CFB decryption or of CTR; all loads come before any store, for
-// in-place use.
-template <int N, int R>
-VPERM_INLINE void ParallelStep(const EncryptTables& et,
-                               const DecryptTables& dt,
+// in-place use. `t` holds DecryptTables for CBC, else EncryptTables.
+template <ModeRun kMode, int N, int R, class Tables>
+VPERM_INLINE void ParallelStep(const Tables& t,
                                const uint8_t* keys,
-                               ModeRun mode,
                                __m128i& prev,
-                               detail::Counter<16>& counter,
+                               rijndael_groups::CounterBlocks& counter,
                                const uint8_t* in,
                                uint8_t* out) {
   __m128i b[N], c[N];
   for (int l = 0; l < N; ++l) c[l] = Load(in + 16 * l);
-  switch (mode) {
-    case ModeRun::kCbcDecrypt:
-      for (int l = 0; l < N; ++l) b[l] = c[l];
-      DecryptLanes<N, R>(dt, keys, b);
-      for (int l = 0; l < N; ++l) Store(out + 16 * l, Xor(b[l], l == 0 ? prev : c[l - 1]));
-      prev = c[N - 1];
-      break;
-    case ModeRun::kCfbDecrypt:
-      for (int l = 0; l < N; ++l) b[l] = l == 0 ? prev : c[l - 1];
-      EncryptLanes<N, R>(et, keys, b);
-      for (int l = 0; l < N; ++l) Store(out + 16 * l, Xor(b[l], c[l]));
-      prev = c[N - 1];
-      break;
-    default: {  // CTR
-      alignas(16) uint8_t blocks[16 * N];
-      for (int l = 0; l < N; ++l) counter.Take(blocks + 16 * l);
-      for (int l = 0; l < N; ++l) b[l] = Load(blocks + 16 * l);
-      EncryptLanes<N, R>(et, keys, b);
-      for (int l = 0; l < N; ++l) Store(out + 16 * l, Xor(b[l], c[l]));
-      break;
-    }
+  if constexpr (kMode == ModeRun::kCbcDecrypt) {
+    for (int l = 0; l < N; ++l) b[l] = c[l];
+    DecryptLanes<N, R>(t, keys, b);
+    for (int l = 0; l < N; ++l) Store(out + 16 * l, Xor(b[l], l == 0 ? prev : c[l - 1]));
+    prev = c[N - 1];
+  } else if constexpr (kMode == ModeRun::kCfbDecrypt) {
+    for (int l = 0; l < N; ++l) b[l] = l == 0 ? prev : c[l - 1];
+    EncryptLanes<N, R>(t, keys, b);
+    for (int l = 0; l < N; ++l) Store(out + 16 * l, Xor(b[l], c[l]));
+    prev = c[N - 1];
+  } else {
+    for (int l = 0; l < N; ++l) b[l] = counter.Next();
+    EncryptLanes<N, R>(t, keys, b);
+    for (int l = 0; l < N; ++l) Store(out + 16 * l, Xor(b[l], c[l]));
   }
+}
+
+// One mode's run, with only its tables live in the loop.
+template <ModeRun kMode, int R>
+VPERM_INLINE void ParallelRun(
+    const uint8_t* keys, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t n) {
+  const std::conditional_t<kMode == ModeRun::kCbcDecrypt, DecryptTables, EncryptTables> t;
+  __m128i prev = Load(chain);
+  rijndael_groups::CounterBlocks counter(chain);
+  for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes)
+    ParallelStep<kMode, kLanes, R>(t, keys, prev, counter, in, out);
+  for (; n != 0; --n, in += 16, out += 16)
+    ParallelStep<kMode, 1, R>(t, keys, prev, counter, in, out);
+  if constexpr (kMode == ModeRun::kCtr)
+    counter.Store(chain);
+  else
+    Store(chain, prev);
 }
 
 // `keys`: the decryption keys for CBC, else the encryption ones.
 template <int R>
 VPERM_INLINE void Parallel(
     const uint8_t* keys, ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t n) {
-  const EncryptTables et;
-  const DecryptTables dt;
-  __m128i prev = Load(chain);
-  detail::Counter<16> counter(chain);
-  for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes)
-    ParallelStep<kLanes, R>(et, dt, keys, mode, prev, counter, in, out);
-  for (; n != 0; --n, in += 16, out += 16)
-    ParallelStep<1, R>(et, dt, keys, mode, prev, counter, in, out);
-  if (mode == ModeRun::kCtr)
-    counter.Store(chain);
-  else
-    Store(chain, prev);
+  switch (mode) {
+    case ModeRun::kCbcDecrypt:
+      return ParallelRun<ModeRun::kCbcDecrypt, R>(keys, chain, in, out, n);
+    case ModeRun::kCfbDecrypt:
+      return ParallelRun<ModeRun::kCfbDecrypt, R>(keys, chain, in, out, n);
+    default:
+      return ParallelRun<ModeRun::kCtr, R>(keys, chain, in, out, n);
+  }
 }
 
 // The round keys in the kernel's form: in the state's basis and byte order but for the last,
