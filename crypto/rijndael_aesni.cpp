@@ -212,19 +212,6 @@ AESNI_INLINE void Parallel(const uint32_t* encrypt,
   Store(chain, prev);
 }
 
-template <bool kEncrypt>
-AESNI_INLINE void EcbByRounds(
-    const uint32_t* rk, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  switch (rounds) {
-    case 10:
-      return Ecb<kEncrypt, 10>(rk, in, out, blocks);
-    case 12:
-      return Ecb<kEncrypt, 12>(rk, in, out, blocks);
-    default:
-      return Ecb<kEncrypt, 14>(rk, in, out, blocks);
-  }
-}
-
 VARKESH_KERNEL("aes,sse2")
 
 size_t Run(const uint32_t* rk,
@@ -233,11 +220,13 @@ size_t Run(const uint32_t* rk,
            const uint8_t* in,
            uint8_t* out,
            size_t blocks) {
-  if (encrypt) {
-    EcbByRounds<true>(rk, rounds, in, out, blocks);
-  } else {
-    EcbByRounds<false>(rk, rounds, in, out, blocks);
-  }
+  rijndael_groups::WithRounds(rounds, [&](auto r) {
+    constexpr int R = decltype(r)::value;
+    if (encrypt)
+      Ecb<true, R>(rk, in, out, blocks);
+    else
+      Ecb<false, R>(rk, in, out, blocks);
+  });
   return blocks;
 }
 
@@ -253,29 +242,13 @@ size_t Modes(const uint32_t* encrypt,
              size_t count) {
   if (mode == ModeRun::kCfb8Decrypt)
     return 0;  // its block inputs are known in advance: Run takes them in groups
-  if (detail::IsSerial(mode)) {
-    switch (rounds) {
-      case 10:
-        Serial<10>(encrypt, mode, chain, in, out, count);
-        break;
-      case 12:
-        Serial<12>(encrypt, mode, chain, in, out, count);
-        break;
-      default:
-        Serial<14>(encrypt, mode, chain, in, out, count);
-    }
-  } else {
-    switch (rounds) {
-      case 10:
-        Parallel<10>(encrypt, decrypt, mode, chain, in, out, count);
-        break;
-      case 12:
-        Parallel<12>(encrypt, decrypt, mode, chain, in, out, count);
-        break;
-      default:
-        Parallel<14>(encrypt, decrypt, mode, chain, in, out, count);
-    }
-  }
+  rijndael_groups::WithRounds(rounds, [&](auto r) {
+    constexpr int R = decltype(r)::value;
+    if (detail::IsSerial(mode))
+      Serial<R>(encrypt, mode, chain, in, out, count);
+    else
+      Parallel<R>(encrypt, decrypt, mode, chain, in, out, count);
+  });
   return count;
 }
 

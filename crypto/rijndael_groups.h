@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "crypto/detail/bytes.h"
 #include "crypto/rijndael.h"
@@ -37,6 +38,19 @@ struct CounterBlocks {
     detail::StoreBe64(chain + 8, low);
   }
 };
+
+// f(std::integral_constant<int, R>) for the schedule's number of rounds R: 10, 12 or 14.
+template <class F>
+[[gnu::always_inline]] inline decltype(auto) WithRounds(uint32_t rounds, F f) {
+  switch (rounds) {
+    case 10:
+      return f(std::integral_constant<int, 10>{});
+    case 12:
+      return f(std::integral_constant<int, 12>{});
+    default:
+      return f(std::integral_constant<int, 14>{});
+  }
+}
 
 // What a call does to its groups of blocks.
 enum class Job : uint8_t { kEncrypt, kDecrypt, kCbcDecrypt, kCfbDecrypt, kCtr };
@@ -162,14 +176,8 @@ template <class V>
                                               const uint8_t* in,
                                               uint8_t* out,
                                               size_t n) {
-  switch (rounds) {
-    case 10:
-      return Groups<V, 10>(rk, job, chain, in, out, n);
-    case 12:
-      return Groups<V, 12>(rk, job, chain, in, out, n);
-    default:
-      return Groups<V, 14>(rk, job, chain, in, out, n);
-  }
+  return WithRounds(
+      rounds, [&](auto r) { return Groups<V, decltype(r)::value>(rk, job, chain, in, out, n); });
 }
 
 // The entry points of a RijndaelKernel. A mode's groups if its blocks are independent (with the
