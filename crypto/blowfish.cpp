@@ -66,6 +66,24 @@ inline void Rounds(const uint32_t* p, const SBoxes& s, uint32_t (&l)[N], uint32_
     "movzbl %h[" v "], %k[i0]\n\t"          \
     "movzbl %b[" v "], %k[i1]\n\t"          \
     "rorq $16, %[" v "]\n\t"                \
+    VARKESH_BLOWFISH_F(v)
+
+// The same for a block in a register without a named second byte: the indices come from shifted
+// copies, and one rotation swaps the halves.
+#  define VARKESH_BLOWFISH_ROUND_COPIED(v)  \
+    "movl %k[" v "], %k[i0]\n\t"            \
+    "movl %k[" v "], %k[i1]\n\t"            \
+    "movl %k[" v "], %k[i2]\n\t"            \
+    "shrl $24, %k[i0]\n\t"                  \
+    "shrl $16, %k[i1]\n\t"                  \
+    "shrl $8, %k[i2]\n\t"                   \
+    "movzbl %b[" v "], %k[i3]\n\t"          \
+    "movzbl %b[i1], %k[i1]\n\t"             \
+    "movzbl %b[i2], %k[i2]\n\t"             \
+    "rorq $32, %[" v "]\n\t"                \
+    VARKESH_BLOWFISH_F(v)
+
+#  define VARKESH_BLOWFISH_F(v)             \
     "movl (%[s],%[i0],4), %k[i0]\n\t"       \
     "addl 1024(%[s],%[i1],4), %k[i0]\n\t"   \
     "xorl 2048(%[s],%[i2],4), %k[i0]\n\t"   \
@@ -74,7 +92,7 @@ inline void Rounds(const uint32_t* p, const SBoxes& s, uint32_t (&l)[N], uint32_
 
 // clang-format on
 
-inline void RoundOfFour(const SBoxes& s, uint64_t (&v)[4]) {
+inline void RoundOf(const SBoxes& s, uint64_t (&v)[4]) {
   uint64_t i0, i1, i2, i3;
   __asm__(VARKESH_BLOWFISH_ROUND("v0") VARKESH_BLOWFISH_ROUND("v1") VARKESH_BLOWFISH_ROUND("v2")
               VARKESH_BLOWFISH_ROUND("v3")
@@ -83,6 +101,22 @@ inline void RoundOfFour(const SBoxes& s, uint64_t (&v)[4]) {
           : [s] "r"(s.data()), "m"(s));
 }
 
+// Eight blocks: the round of four leaves the arithmetic units idle for part of each look-up's
+// latency, which four more blocks fill.
+inline void RoundOf(const SBoxes& s, uint64_t (&v)[8]) {
+  uint64_t i0, i1, i2, i3;
+  __asm__(VARKESH_BLOWFISH_ROUND("v0") VARKESH_BLOWFISH_ROUND_COPIED("v4")
+              VARKESH_BLOWFISH_ROUND("v1") VARKESH_BLOWFISH_ROUND_COPIED("v5")
+                  VARKESH_BLOWFISH_ROUND("v2") VARKESH_BLOWFISH_ROUND_COPIED("v6")
+                      VARKESH_BLOWFISH_ROUND("v3") VARKESH_BLOWFISH_ROUND_COPIED("v7")
+          : [v0] "+a"(v[0]), [v1] "+b"(v[1]), [v2] "+c"(v[2]), [v3] "+d"(v[3]), [v4] "+r"(v[4]),
+            [v5] "+r"(v[5]), [v6] "+r"(v[6]), [v7] "+r"(v[7]), [i0] "=&R"(i0), [i1] "=&r"(i1),
+            [i2] "=&R"(i2), [i3] "=&r"(i3)
+          : [s] "r"(s.data()), "m"(s));
+}
+
+#  undef VARKESH_BLOWFISH_F
+#  undef VARKESH_BLOWFISH_ROUND_COPIED
 #  undef VARKESH_BLOWFISH_ROUND
 
 // Two subkeys as one word, the first low.
@@ -91,29 +125,29 @@ inline uint64_t Pair(const uint32_t* p) { return uint64_t{p[0]} | uint64_t{p[1]}
 // Two rounds per step: both halves take their subkeys at its start, as an XOR commutes with the
 // F that the second half takes before its subkey is needed. After the last round the halves are
 // where the output wants them.
-template <bool kDecrypt>
-inline void FourBlocks(const uint32_t* p, const SBoxes& s, const uint8_t* in, uint8_t* out) {
+template <size_t N, bool kDecrypt>
+inline void RegisterBlocks(const uint32_t* p, const SBoxes& s, const uint8_t* in, uint8_t* out) {
   const auto pair = [p](size_t i) {
     return kDecrypt ? std::rotr(Pair(p + 16 - i), 32) : Pair(p + i);
   };
-  uint64_t v[4];
-  for (size_t b = 0; b < 4; ++b) v[b] = std::rotr(LoadBe64(in + 8 * b), 32);
+  uint64_t v[N];
+  for (size_t b = 0; b < N; ++b) v[b] = std::rotr(LoadBe64(in + 8 * b), 32);
   for (size_t i = 0; i < 16; i += 2) {
     const uint64_t k = pair(i);
     for (uint64_t& x : v) x ^= k;
-    RoundOfFour(s, v);
-    RoundOfFour(s, v);
+    RoundOf(s, v);
+    RoundOf(s, v);
   }
   const uint64_t k = pair(16);
-  for (size_t b = 0; b < 4; ++b) StoreBe64(out + 8 * b, v[b] ^ k);
+  for (size_t b = 0; b < N; ++b) StoreBe64(out + 8 * b, v[b] ^ k);
 }
 #endif
 
 template <size_t N, bool kDecrypt>
 inline void Blocks(const uint32_t* p, const SBoxes& s, const uint8_t* in, uint8_t* out) {
 #if VARKESH_BLOWFISH_FOUR_REGISTERS
-  if constexpr (N == 4) {
-    FourBlocks<kDecrypt>(p, s, in, out);
+  if constexpr (N == 4 || N == 8) {
+    RegisterBlocks<N, kDecrypt>(p, s, in, out);
     return;
   }
 #endif
@@ -134,7 +168,9 @@ struct BlockRun {
   }
 };
 
-constexpr size_t kLanes = 4;
+// Where the blocks fit in registers, eight at a time and a remainder of four to seven as four.
+constexpr size_t kLanes = VARKESH_BLOWFISH_FOUR_REGISTERS ? 8 : 4;
+constexpr size_t kTailLanes = VARKESH_BLOWFISH_FOUR_REGISTERS ? 4 : 1;
 
 }  // namespace
 
@@ -184,16 +220,16 @@ void Blowfish::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 }
 
 void Blowfish::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<false>{p_.data(), s_});
+  detail::RunLanes<kLanes, 8, kTailLanes>(in, out, blocks, BlockRun<false>{p_.data(), s_});
 }
 
 void Blowfish::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  detail::RunLanes<kLanes, 8>(in, out, blocks, BlockRun<true>{p_.data(), s_});
+  detail::RunLanes<kLanes, 8, kTailLanes>(in, out, blocks, BlockRun<true>{p_.data(), s_});
 }
 
 void Blowfish::ChainBlocks(
     detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
-  detail::RunModeOnLanes<8, true, kLanes>(
+  detail::RunModeOnLanes<8, true, kLanes, kTailLanes>(
       mode, chain, in, out, count, BlockRun<false>{p_.data(), s_}, BlockRun<true>{p_.data(), s_});
 }
 

@@ -10,17 +10,25 @@
 namespace varkesh::detail {
 
 // `body.template operator()<N>(in, out)` transforms N consecutive blocks of kBlockBytes, reading
-// all of them before it writes any (so in == out works). Full groups of kLanes go first; the
-// rest runs one block at a time. The body is inlined with everything it calls: its lanes only
-// overlap when the compiler sees them side by side.
-template <size_t kLanes, size_t kBlockBytes, class Body>
+// all of them before it writes any (so in == out works). Full groups of kLanes go first, then at
+// most one group of kTailLanes (if above 1); the rest runs one block at a time. The body is
+// inlined with everything it calls: its lanes only overlap when the compiler sees them side by
+// side.
+template <size_t kLanes, size_t kBlockBytes, size_t kTailLanes = 1, class Body>
 [[gnu::flatten]] inline void RunLanes(const uint8_t* in,
                                       uint8_t* out,
                                       size_t blocks,
                                       const Body& body) {
+  static_assert(kTailLanes < kLanes);
   for (; blocks >= kLanes;
        blocks -= kLanes, in += kLanes * kBlockBytes, out += kLanes * kBlockBytes)
     body.template operator()<kLanes>(in, out);
+  if constexpr (kTailLanes > 1) {
+    if (blocks >= kTailLanes) {
+      body.template operator()<kTailLanes>(in, out);
+      blocks -= kTailLanes, in += kTailLanes * kBlockBytes, out += kTailLanes * kBlockBytes;
+    }
+  }
   for (; blocks != 0; --blocks, in += kBlockBytes, out += kBlockBytes)
     body.template operator()<1>(in, out);
 }

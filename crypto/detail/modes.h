@@ -313,9 +313,14 @@ void RunMode(ModeRun mode,
 }
 
 // The modes on a cipher's lane bodies (see RunLanes), inlined: one block at a time for the
-// serial modes, kLanes side by side for the others. kBigEndian: the order in which the cipher
-// reads its words.
-template <size_t B, bool kBigEndian, size_t kLanes, class EncryptBody, class DecryptBody>
+// serial modes, kLanes side by side for the others (and kTailLanes for a remainder, as in
+// RunLanes). kBigEndian: the order in which the cipher reads its words.
+template <size_t B,
+          bool kBigEndian,
+          size_t kLanes,
+          size_t kTailLanes = 1,
+          class EncryptBody,
+          class DecryptBody>
 void RunModeOnLanes(ModeRun mode,
                     uint8_t* chain,
                     const uint8_t* in,
@@ -324,10 +329,10 @@ void RunModeOnLanes(ModeRun mode,
                     const EncryptBody& encrypt_body,
                     const DecryptBody& decrypt_body) {
   const auto encrypt = [&encrypt_body](const uint8_t* i, uint8_t* o, size_t n) {
-    RunLanes<kLanes, B>(i, o, n, encrypt_body);
+    RunLanes<kLanes, B, kTailLanes>(i, o, n, encrypt_body);
   };
   const auto decrypt = [&decrypt_body](const uint8_t* i, uint8_t* o, size_t n) {
-    RunLanes<kLanes, B>(i, o, n, decrypt_body);
+    RunLanes<kLanes, B, kTailLanes>(i, o, n, decrypt_body);
   };
   const auto one = [&encrypt_body](const uint8_t* i, uint8_t* o, size_t) {
     encrypt_body.template operator()<1>(i, o);
