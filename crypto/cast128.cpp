@@ -147,12 +147,12 @@ struct RoundBoxes {
 
 constexpr RoundBoxes kRoundBoxes = {CAST_S1, CAST_S2, CAST_S3, CAST_S4};
 
-// Four blocks side by side, each whole in a 64-bit register as its big-endian value (left half
-// high), so that a round is a rotation by 32 bits and F into the low half. I is rotated by 16 bits
-// more than the round's rotation and goes into a register whose second byte has a name of its
-// own (%ah, %bh, %dh): its two low bytes are then a and b, and after a rotation by 16 the other
-// two, each index one instruction where the compiler takes two or three. Rotations of 32-bit
-// words only look at the count's low five bits.
+// Four or eight blocks side by side, each whole in a 64-bit register as its big-endian value
+// (left half high), so that a round is a rotation by 32 bits and F into the low half. I is
+// rotated by 16 bits more than the round's rotation and goes into a register whose second byte
+// has a name of its own (%ah, %bh, %dh): its two low bytes are then a and b, and after a rotation
+// by 16 the other two, each index one instruction where the compiler takes two or three. Rotations
+// of 32-bit words only look at the count's low five bits.
 // clang-format off
 #  define VARKESH_CAST128_LANE(v, op_i, op1, op2, op3)   \
     "movl %[km], %k[t]\n\t"                              \
@@ -169,20 +169,42 @@ constexpr RoundBoxes kRoundBoxes = {CAST_S1, CAST_S2, CAST_S3, CAST_S4};
     op2 " 2048(%[s],%[i2],4), %k[i0]\n\t"                \
     op3 " 3072(%[s],%[t],4), %k[i0]\n\t"                 \
     "xorq %[i0], %[" v "]\n\t"
+#  define VARKESH_CAST128_LANES_4(op_i, op1, op2, op3)                                 \
+    VARKESH_CAST128_LANE("v0", op_i, op1, op2, op3)                                    \
+    VARKESH_CAST128_LANE("v1", op_i, op1, op2, op3)                                    \
+    VARKESH_CAST128_LANE("v2", op_i, op1, op2, op3)                                    \
+    VARKESH_CAST128_LANE("v3", op_i, op1, op2, op3)
+#  define VARKESH_CAST128_LANES_8(op_i, op1, op2, op3)                                 \
+    VARKESH_CAST128_LANES_4(op_i, op1, op2, op3)                                       \
+    VARKESH_CAST128_LANE("v4", op_i, op1, op2, op3)                                    \
+    VARKESH_CAST128_LANE("v5", op_i, op1, op2, op3)                                    \
+    VARKESH_CAST128_LANE("v6", op_i, op1, op2, op3)                                    \
+    VARKESH_CAST128_LANE("v7", op_i, op1, op2, op3)
+#  define VARKESH_CAST128_TEMPS                                                        \
+    [t] "=&Q"(t), [i0] "=&R"(i0), [i1] "=&r"(i1), [i2] "=&R"(i2)
+#  define VARKESH_CAST128_INPUTS                                                       \
+    [km] "rm"(km), [kr] "c"(kr + 16), [s] "r"(&kRoundBoxes), "m"(kRoundBoxes)
 #  define VARKESH_CAST128_ROUND(op_i, op1, op2, op3)                                   \
-    __asm__(VARKESH_CAST128_LANE("v0", op_i, op1, op2, op3)                            \
-            VARKESH_CAST128_LANE("v1", op_i, op1, op2, op3)                            \
-            VARKESH_CAST128_LANE("v2", op_i, op1, op2, op3)                            \
-            VARKESH_CAST128_LANE("v3", op_i, op1, op2, op3)                            \
-            : [v0] "+r"(v[0]), [v1] "+r"(v[1]), [v2] "+r"(v[2]), [v3] "+r"(v[3]),      \
-              [t] "=&Q"(t), [i0] "=&R"(i0), [i1] "=&r"(i1), [i2] "=&R"(i2)             \
-            : [km] "r"(km), [kr] "c"(kr + 16), [s] "r"(&kRoundBoxes), "m"(kRoundBoxes))
+    if constexpr (N == 4) {                                                            \
+      __asm__(VARKESH_CAST128_LANES_4(op_i, op1, op2, op3)                             \
+              : [v0] "+r"(v[0]), [v1] "+r"(v[1]), [v2] "+r"(v[2]), [v3] "+r"(v[3]),    \
+                VARKESH_CAST128_TEMPS                                                  \
+              : VARKESH_CAST128_INPUTS);                                               \
+    } else {                                                                           \
+      __asm__(VARKESH_CAST128_LANES_8(op_i, op1, op2, op3)                             \
+              : [v0] "+r"(v[0]), [v1] "+r"(v[1]), [v2] "+r"(v[2]), [v3] "+r"(v[3]),    \
+                [v4] "+r"(v[4]), [v5] "+r"(v[5]), [v6] "+r"(v[6]), [v7] "+r"(v[7]),    \
+                VARKESH_CAST128_TEMPS                                                  \
+              : VARKESH_CAST128_INPUTS);                                               \
+    }
 
 // clang-format on
 
-// A round of the four blocks with F1 (kType 0), F2 (1) or F3 (2).
-template <size_t kType>
-inline void RoundOfFour(uint64_t (&v)[4], uint32_t km, uint32_t kr) {
+// A round of the four or eight blocks with F1 (kType 0), F2 (1) or F3 (2). Eight fill the
+// arithmetic units while the look-ups of four would leave them waiting.
+template <size_t kType, size_t N>
+inline void RoundOf(uint64_t (&v)[N], uint32_t km, uint32_t kr) {
+  static_assert(N == 4 || N == 8);
   uint64_t t, i0, i1, i2;
   if constexpr (kType == 0) {
     VARKESH_CAST128_ROUND("addl", "xorl", "subl", "addl");
@@ -194,20 +216,27 @@ inline void RoundOfFour(uint64_t (&v)[4], uint32_t km, uint32_t kr) {
 }
 
 #  undef VARKESH_CAST128_ROUND
+#  undef VARKESH_CAST128_INPUTS
+#  undef VARKESH_CAST128_TEMPS
+#  undef VARKESH_CAST128_LANES_8
+#  undef VARKESH_CAST128_LANES_4
 #  undef VARKESH_CAST128_LANE
 
-template <size_t kRounds, bool kDecrypt>
-inline void FourBlocks(const uint32_t* km, const uint32_t* kr, const uint8_t* in, uint8_t* out) {
-  uint64_t v[4];
-  for (size_t b = 0; b < 4; ++b) v[b] = detail::LoadBe64(in + 8 * b);
+template <size_t N, size_t kRounds, bool kDecrypt>
+inline void RegisterBlocks(const uint32_t* km,
+                           const uint32_t* kr,
+                           const uint8_t* in,
+                           uint8_t* out) {
+  uint64_t v[N];
+  for (size_t b = 0; b < N; ++b) v[b] = detail::LoadBe64(in + 8 * b);
   detail::Unroll(
       [&](auto step) {
         constexpr size_t kRound = kDecrypt ? kRounds - 1 - step : step;
-        RoundOfFour<kRound % 3>(v, km[kRound], kr[kRound]);
+        RoundOf<kRound % 3>(v, km[kRound], kr[kRound]);
       },
       std::make_index_sequence<kRounds>());
   // The output is the halves swapped.
-  for (size_t b = 0; b < 4; ++b) detail::StoreBe64(out + 8 * b, std::rotr(v[b], 32));
+  for (size_t b = 0; b < N; ++b) detail::StoreBe64(out + 8 * b, std::rotr(v[b], 32));
 }
 #endif
 
@@ -219,14 +248,18 @@ struct BlockRun {
   template <size_t N>
   void operator()(const uint8_t* in, uint8_t* out) const {
 #if VARKESH_CAST128_FOUR_REGISTERS
-    if constexpr (N == 4) {
-      FourBlocks<kRounds, kDecrypt>(km, kr, in, out);
+    if constexpr (N == 4 || N == 8) {
+      RegisterBlocks<N, kRounds, kDecrypt>(km, kr, in, out);
       return;
     }
 #endif
     Blocks<N, kRounds, kDecrypt>(km, kr, in, out);
   }
 };
+
+// Where the blocks fit in registers, eight at a time and a remainder of four to seven as four.
+constexpr size_t kLanes = VARKESH_CAST128_FOUR_REGISTERS ? 8 : 4;
+constexpr size_t kTailLanes = VARKESH_CAST128_FOUR_REGISTERS ? 4 : 1;
 
 }  // namespace
 
@@ -279,30 +312,34 @@ void Cast128::ExpandKey(const uint8_t* key, uint32_t key_bits) {
 
 void Cast128::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   if (rounds_ == 16) {
-    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<16, false>{km_.data(), kr_.data()});
+    detail::RunLanes<kLanes, 8, kTailLanes>(in, out, blocks,
+                                            BlockRun<16, false>{km_.data(), kr_.data()});
   } else {
-    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<12, false>{km_.data(), kr_.data()});
+    detail::RunLanes<kLanes, 8, kTailLanes>(in, out, blocks,
+                                            BlockRun<12, false>{km_.data(), kr_.data()});
   }
 }
 
 void Cast128::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
   if (rounds_ == 16) {
-    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<16, true>{km_.data(), kr_.data()});
+    detail::RunLanes<kLanes, 8, kTailLanes>(in, out, blocks,
+                                            BlockRun<16, true>{km_.data(), kr_.data()});
   } else {
-    detail::RunLanes<4, 8>(in, out, blocks, BlockRun<12, true>{km_.data(), kr_.data()});
+    detail::RunLanes<kLanes, 8, kTailLanes>(in, out, blocks,
+                                            BlockRun<12, true>{km_.data(), kr_.data()});
   }
 }
 
 void Cast128::ChainBlocks(
     detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
   if (rounds_ == 16) {
-    detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count,
-                                       BlockRun<16, false>{km_.data(), kr_.data()},
-                                       BlockRun<16, true>{km_.data(), kr_.data()});
+    detail::RunModeOnLanes<8, true, kLanes, kTailLanes>(mode, chain, in, out, count,
+                                                        BlockRun<16, false>{km_.data(), kr_.data()},
+                                                        BlockRun<16, true>{km_.data(), kr_.data()});
   } else {
-    detail::RunModeOnLanes<8, true, 4>(mode, chain, in, out, count,
-                                       BlockRun<12, false>{km_.data(), kr_.data()},
-                                       BlockRun<12, true>{km_.data(), kr_.data()});
+    detail::RunModeOnLanes<8, true, kLanes, kTailLanes>(mode, chain, in, out, count,
+                                                        BlockRun<12, false>{km_.data(), kr_.data()},
+                                                        BlockRun<12, true>{km_.data(), kr_.data()});
   }
 }
 
