@@ -373,6 +373,7 @@ namespace {
 using detail::ModeRun;
 
 #  define VPERM_INLINE VARKESH_KERNEL_INLINE("ssse3")
+#  define VPERM_LAMBDA __attribute__((target("ssse3"), always_inline))
 
 VPERM_INLINE __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 
@@ -480,7 +481,7 @@ template <int N, int R>
 VPERM_INLINE void EncryptLanes(const EncryptTables& t, const uint8_t* keys, __m128i (&b)[N]) {
 #  pragma GCC unroll 8
   for (int l = 0; l < N; ++l) b[l] = Xor(MapBytes(t, kToEncryptBasis, b[l]), Load(keys));
-  MiddleRounds<R>([&](int round, auto m) {
+  MiddleRounds<R>([&](int round, auto m) VPERM_LAMBDA {
     const __m128i key = Load(keys + 16 * round);
     const auto& rotate = kEncryptLayout.rotate[decltype(m)::value];
     const __m128i rotate1 = Vec(rotate[1]), rotate2 = Vec(rotate[2]), rotate3 = Vec(rotate[3]);
@@ -505,7 +506,7 @@ template <int N, int R>
 VPERM_INLINE void DecryptLanes(const DecryptTables& t, const uint8_t* keys, __m128i (&b)[N]) {
 #  pragma GCC unroll 8
   for (int l = 0; l < N; ++l) b[l] = Xor(MapBytes(t, kToDecryptBasis, b[l]), Load(keys));
-  MiddleRounds<R>([&](int round, auto m) {
+  MiddleRounds<R>([&](int round, auto m) VPERM_LAMBDA {
     const __m128i key = Load(keys + 16 * round);
     const __m128i rotate1 = Vec(kDecryptLayout.rotate[decltype(m)::value][1]);
 #  pragma GCC unroll 8
@@ -690,6 +691,19 @@ struct KernelKeys {
   KernelKeys& operator=(const KernelKeys&) = delete;
 };
 
+template <bool kEncrypt>
+VPERM_INLINE void EcbByRounds(
+    const uint8_t* keys, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
+  switch (rounds) {
+    case 10:
+      return Ecb<kEncrypt, 10>(keys, in, out, blocks);
+    case 12:
+      return Ecb<kEncrypt, 12>(keys, in, out, blocks);
+    default:
+      return Ecb<kEncrypt, 14>(keys, in, out, blocks);
+  }
+}
+
 VARKESH_KERNEL("ssse3")
 
 size_t Run(const uint32_t* rk,
@@ -699,13 +713,10 @@ size_t Run(const uint32_t* rk,
            uint8_t* out,
            size_t blocks) {
   const KernelKeys keys(encrypt, rk, rounds);
-  rijndael_groups::WithRounds(rounds, [&](auto r) {
-    constexpr int R = decltype(r)::value;
-    if (encrypt)
-      Ecb<true, R>(keys.bytes, in, out, blocks);
-    else
-      Ecb<false, R>(keys.bytes, in, out, blocks);
-  });
+  if (encrypt)
+    EcbByRounds<true>(keys.bytes, rounds, in, out, blocks);
+  else
+    EcbByRounds<false>(keys.bytes, rounds, in, out, blocks);
   return blocks;
 }
 
@@ -723,13 +734,29 @@ size_t Modes(const uint32_t* encrypt,
     return 0;  // its block inputs are known in advance: Run takes them in groups
   const bool cbc_decrypt = mode == ModeRun::kCbcDecrypt;
   const KernelKeys keys(!cbc_decrypt, cbc_decrypt ? decrypt : encrypt, rounds);
-  rijndael_groups::WithRounds(rounds, [&](auto r) {
-    constexpr int R = decltype(r)::value;
-    if (detail::IsSerial(mode))
-      Serial<R>(keys.bytes, mode, chain, in, out, count);
-    else
-      Parallel<R>(keys.bytes, mode, chain, in, out, count);
-  });
+  if (detail::IsSerial(mode)) {
+    switch (rounds) {
+      case 10:
+        Serial<10>(keys.bytes, mode, chain, in, out, count);
+        break;
+      case 12:
+        Serial<12>(keys.bytes, mode, chain, in, out, count);
+        break;
+      default:
+        Serial<14>(keys.bytes, mode, chain, in, out, count);
+    }
+  } else {
+    switch (rounds) {
+      case 10:
+        Parallel<10>(keys.bytes, mode, chain, in, out, count);
+        break;
+      case 12:
+        Parallel<12>(keys.bytes, mode, chain, in, out, count);
+        break;
+      default:
+        Parallel<14>(keys.bytes, mode, chain, in, out, count);
+    }
+  }
   return count;
 }
 
