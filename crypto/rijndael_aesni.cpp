@@ -242,13 +242,14 @@ size_t Modes(const uint32_t* encrypt,
              size_t count) {
   if (mode == ModeRun::kCfb8Decrypt)
     return 0;  // its block inputs are known in advance: Run takes them in groups
-  rijndael_groups::WithRounds(rounds, [&](auto r) {
-    constexpr int R = decltype(r)::value;
-    if (detail::IsSerial(mode))
-      Serial<R>(encrypt, mode, chain, in, out, count);
-    else
-      Parallel<R>(encrypt, decrypt, mode, chain, in, out, count);
-  });
+  if (detail::IsSerial(mode)) {
+    rijndael_groups::WithRounds(
+        rounds, [&](auto r) { Serial<decltype(r)::value>(encrypt, mode, chain, in, out, count); });
+  } else {
+    rijndael_groups::WithRounds(rounds, [&](auto r) {
+      Parallel<decltype(r)::value>(encrypt, decrypt, mode, chain, in, out, count);
+    });
+  }
   return count;
 }
 

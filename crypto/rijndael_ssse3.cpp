@@ -373,6 +373,7 @@ namespace {
 using detail::ModeRun;
 
 #  define VPERM_INLINE VARKESH_KERNEL_INLINE("ssse3")
+// A round as a lambda is left out of line unless forced in, and then costs a call per round.
 #  define VPERM_LAMBDA __attribute__((target("ssse3"), always_inline))
 
 VPERM_INLINE __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
@@ -691,19 +692,6 @@ struct KernelKeys {
   KernelKeys& operator=(const KernelKeys&) = delete;
 };
 
-template <bool kEncrypt>
-VPERM_INLINE void EcbByRounds(
-    const uint8_t* keys, uint32_t rounds, const uint8_t* in, uint8_t* out, size_t blocks) {
-  switch (rounds) {
-    case 10:
-      return Ecb<kEncrypt, 10>(keys, in, out, blocks);
-    case 12:
-      return Ecb<kEncrypt, 12>(keys, in, out, blocks);
-    default:
-      return Ecb<kEncrypt, 14>(keys, in, out, blocks);
-  }
-}
-
 VARKESH_KERNEL("ssse3")
 
 size_t Run(const uint32_t* rk,
@@ -713,10 +701,13 @@ size_t Run(const uint32_t* rk,
            uint8_t* out,
            size_t blocks) {
   const KernelKeys keys(encrypt, rk, rounds);
-  if (encrypt)
-    EcbByRounds<true>(keys.bytes, rounds, in, out, blocks);
-  else
-    EcbByRounds<false>(keys.bytes, rounds, in, out, blocks);
+  rijndael_groups::WithRounds(rounds, [&](auto r) {
+    constexpr int R = decltype(r)::value;
+    if (encrypt)
+      Ecb<true, R>(keys.bytes, in, out, blocks);
+    else
+      Ecb<false, R>(keys.bytes, in, out, blocks);
+  });
   return blocks;
 }
 
@@ -735,27 +726,13 @@ size_t Modes(const uint32_t* encrypt,
   const bool cbc_decrypt = mode == ModeRun::kCbcDecrypt;
   const KernelKeys keys(!cbc_decrypt, cbc_decrypt ? decrypt : encrypt, rounds);
   if (detail::IsSerial(mode)) {
-    switch (rounds) {
-      case 10:
-        Serial<10>(keys.bytes, mode, chain, in, out, count);
-        break;
-      case 12:
-        Serial<12>(keys.bytes, mode, chain, in, out, count);
-        break;
-      default:
-        Serial<14>(keys.bytes, mode, chain, in, out, count);
-    }
+    rijndael_groups::WithRounds(rounds, [&](auto r) {
+      Serial<decltype(r)::value>(keys.bytes, mode, chain, in, out, count);
+    });
   } else {
-    switch (rounds) {
-      case 10:
-        Parallel<10>(keys.bytes, mode, chain, in, out, count);
-        break;
-      case 12:
-        Parallel<12>(keys.bytes, mode, chain, in, out, count);
-        break;
-      default:
-        Parallel<14>(keys.bytes, mode, chain, in, out, count);
-    }
+    rijndael_groups::WithRounds(rounds, [&](auto r) {
+      Parallel<decltype(r)::value>(keys.bytes, mode, chain, in, out, count);
+    });
   }
   return count;
 }
