@@ -133,6 +133,44 @@ inline void Blocks(const uint32_t* km, const uint32_t* kr, const uint8_t* in, ui
   for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, r[b]), StoreBe32(out + 8 * b + 4, l[b]);
 }
 
+// One block alone is a chain of rounds, each waiting on the last, so its round is arranged for
+// latency: I is also rotated 16 bits further, to c, d, a, b, so that each index is the top or the
+// low byte of one of the two, one instruction away; and the combining operations are regrouped
+// where modular addition allows: F1 as (S1 ^ S2) + (S4 - S3), F2 as (S1 + (S3 - S2)) ^ (S4 ^
+// target). F3 keeps its order.
+template <size_t kType>
+[[gnu::always_inline]] inline uint32_t LoneRound(uint32_t target,
+                                                 uint32_t d,
+                                                 uint32_t km,
+                                                 uint32_t kr) {
+  using detail::KeepApart;
+  const uint32_t x = kType == 0 ? km + d : kType == 1 ? (km ^ d) : km - d;
+  const uint32_t i = Rotl32(x, kr);
+  const uint32_t j = Rotl32(KeepApart(x), kr + 16);
+  const uint32_t s1 = CAST_S1[i >> 24], s2 = CAST_S2[j & 0xFF];
+  const uint32_t s3 = CAST_S3[j >> 24], s4 = CAST_S4[i & 0xFF];
+  if constexpr (kType == 0)
+    return target ^ ((s1 ^ s2) + KeepApart(s4 - s3));
+  else if constexpr (kType == 1)
+    return (s1 + KeepApart(s3 - s2)) ^ KeepApart(s4 ^ target);
+  else
+    return target ^ (((s1 + s2) ^ s3) - s4);
+}
+
+template <size_t kRounds, bool kDecrypt>
+inline void LoneBlock(const uint32_t* km, const uint32_t* kr, const uint8_t* in, uint8_t* out) {
+  uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+  detail::Unroll(
+      [&](auto step) {
+        constexpr size_t kRound = kDecrypt ? kRounds - 1 - step : step;
+        uint32_t& target = step % 2 == 0 ? l : r;
+        const uint32_t source = step % 2 == 0 ? r : l;
+        target = LoneRound<kRound % 3>(target, source, km[kRound], kr[kRound]);
+      },
+      std::make_index_sequence<kRounds>());
+  StoreBe32(out, r), StoreBe32(out + 4, l);
+}
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #  define VARKESH_CAST128_FOUR_REGISTERS 1
 #else
@@ -247,6 +285,10 @@ struct BlockRun {
 
   template <size_t N>
   void operator()(const uint8_t* in, uint8_t* out) const {
+    if constexpr (N == 1) {
+      LoneBlock<kRounds, kDecrypt>(km, kr, in, out);
+      return;
+    }
 #if VARKESH_CAST128_FOUR_REGISTERS
     if constexpr (N == 4 || N == 8) {
       RegisterBlocks<N, kRounds, kDecrypt>(km, kr, in, out);
