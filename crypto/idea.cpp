@@ -15,18 +15,19 @@ namespace varkesh {
 
 namespace {
 
-// Multiplication modulo 2^16 + 1, where the word 0 stands for 2^16; without branches, so its
-// time does not depend on the operands.
-inline uint16_t Mul(uint16_t a, uint16_t b) {
-  const uint32_t p = uint32_t{a} * b;
-  // p = hi * 2^16 + lo, and 2^16 = -1, so p = lo - hi (plus the modulus when that is negative).
+// Multiplication modulo 2^16 + 1 of a word x by a subkey, where the word 0 stands for 2^16;
+// without branches, so its time does not depend on the operands. The product p = hi * 2^16 + lo
+// is lo - hi, since 2^16 = -1 (plus the modulus when that is negative). p is 0 only when x is 0
+// (the subkey has 2^16 written out): the result is then the negated subkey, added in where
+// the carry goes, so that the zero case costs nothing on the path from x to the result.
+inline uint16_t Mul(uint16_t x, Idea::WideKey k) {
+  const uint32_t p = x * k.factor;
   const uint32_t lo = p & 0xFFFF;
   const uint32_t hi = p >> 16;
-  const uint32_t product = lo - hi + (lo < hi ? 1 : 0);
-  // A zero product means one operand is 2^16 = -1: the result is the negated other one, 1 - a - b
-  // in 16 bits.
-  const uint32_t zero = 0u - static_cast<uint32_t>(p == 0);
-  return static_cast<uint16_t>((product & ~zero) | ((1u - a - b) & zero));
+  const uint32_t zero = (0u - static_cast<uint32_t>(x == 0)) & k.times_zero;
+  uint32_t difference;
+  const bool borrow = __builtin_sub_overflow(lo, hi, &difference);
+  return static_cast<uint16_t>(difference + zero + borrow);
 }
 
 // Multiplicative inverse modulo 2^16 + 1 (0 and 1 are their own inverses), by x^(2^16 - 1).
@@ -46,7 +47,7 @@ inline uint16_t Negate(uint16_t x) { return static_cast<uint16_t>(0 - x); }
 
 // N blocks side by side with the 52 subkeys k (those of encryption or of decryption).
 template <size_t N>
-inline void Lanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+inline void Lanes(const Idea::WideKey* k, const uint8_t* in, uint8_t* out) {
   uint16_t x1[N], x2[N], x3[N], x4[N];
   for (size_t b = 0; b < N; ++b) {
     const uint8_t* p = in + 8 * b;
@@ -55,12 +56,12 @@ inline void Lanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
     x3[b] = static_cast<uint16_t>(p[4] << 8 | p[5]);
     x4[b] = static_cast<uint16_t>(p[6] << 8 | p[7]);
   }
-  const uint16_t* rk = k;
+  const Idea::WideKey* rk = k;
   for (int round = 0; round < 8; ++round, rk += 6) {
     for (size_t b = 0; b < N; ++b) {
       x1[b] = Mul(x1[b], rk[0]);
-      x2[b] = static_cast<uint16_t>(x2[b] + rk[1]);
-      x3[b] = static_cast<uint16_t>(x3[b] + rk[2]);
+      x2[b] = static_cast<uint16_t>(x2[b] + rk[1].factor);
+      x3[b] = static_cast<uint16_t>(x3[b] + rk[2].factor);
       x4[b] = Mul(x4[b], rk[3]);
       uint16_t t = Mul(static_cast<uint16_t>(x1[b] ^ x3[b]), rk[4]);
       const uint16_t u = Mul(static_cast<uint16_t>(t + (x2[b] ^ x4[b])), rk[5]);
@@ -75,8 +76,8 @@ inline void Lanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   }
   // The output transformation undoes the last exchange of the middle words.
   for (size_t b = 0; b < N; ++b) {
-    const uint16_t words[4] = {Mul(x1[b], rk[0]), static_cast<uint16_t>(x3[b] + rk[1]),
-                               static_cast<uint16_t>(x2[b] + rk[2]), Mul(x4[b], rk[3])};
+    const uint16_t words[4] = {Mul(x1[b], rk[0]), static_cast<uint16_t>(x3[b] + rk[1].factor),
+                               static_cast<uint16_t>(x2[b] + rk[2].factor), Mul(x4[b], rk[3])};
     for (int i = 0; i < 4; ++i) {
       out[8 * b + 2 * i] = static_cast<uint8_t>(words[i] >> 8);
       out[8 * b + 2 * i + 1] = static_cast<uint8_t>(words[i]);
@@ -85,7 +86,7 @@ inline void Lanes(const uint16_t* k, const uint8_t* in, uint8_t* out) {
 }
 
 struct BlockRun {
-  const uint16_t* k;
+  const Idea::WideKey* k;
 
   template <size_t N>
   void operator()(const uint8_t* in, uint8_t* out) const {
@@ -93,9 +94,10 @@ struct BlockRun {
   }
 };
 
-// A run of blocks with the subkeys k: the widest vector kernel the processor has, then
-// interleaved scalar lanes.
-void Blocks(const uint16_t* k, const uint8_t* in, uint8_t* out, size_t blocks) {
+// A run of blocks with the subkeys k (wide for the scalar lanes): the widest vector kernel the
+// processor has, then interleaved scalar lanes.
+void Blocks(
+    const uint16_t* k, const Idea::WideKey* wide, const uint8_t* in, uint8_t* out, size_t blocks) {
 #if VARKESH_X86
   size_t done = 0;
   if (detail::CpuHas(detail::kCpuAvx2))
@@ -103,8 +105,18 @@ void Blocks(const uint16_t* k, const uint8_t* in, uint8_t* out, size_t blocks) {
   if (detail::CpuHas(detail::kCpuSse2))
     done += kernels::IdeaSse2(k, in + 8 * done, out + 8 * done, blocks - done);
   in += 8 * done, out += 8 * done, blocks -= done;
+#else
+  static_cast<void>(k);
 #endif
-  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{k});
+  detail::RunLanes<4, 8>(in, out, blocks, BlockRun{wide});
+}
+
+void Widen(const std::array<uint16_t, Idea::kSubkeys>& keys,
+           std::array<Idea::WideKey, Idea::kSubkeys>& wide) {
+  for (size_t i = 0; i < keys.size(); ++i) {
+    wide[i].factor = keys[i] == 0 ? 0x10000 : keys[i];
+    wide[i].times_zero = static_cast<uint16_t>(1 - keys[i]);
+  }
 }
 
 }  // namespace
@@ -119,6 +131,8 @@ bool Idea::KnownAnswerTest() {
 void Idea::Wipe() {
   detail::SecureWipe(encrypt_keys_.data(), sizeof(encrypt_keys_));
   detail::SecureWipe(decrypt_keys_.data(), sizeof(decrypt_keys_));
+  detail::SecureWipe(encrypt_wide_.data(), sizeof(encrypt_wide_));
+  detail::SecureWipe(decrypt_wide_.data(), sizeof(decrypt_wide_));
   BlockCipher64::Wipe();
 }
 
@@ -159,27 +173,31 @@ void Idea::ExpandKey(const uint8_t* key, uint32_t key_bits) {
       d[6 * round + 5] = e[src - 1];
     }
   }
+  Widen(encrypt_keys_, encrypt_wide_);
+  Widen(decrypt_keys_, decrypt_wide_);
 }
 
 void Idea::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  Blocks(encrypt_keys_.data(), in, out, blocks);
+  Blocks(encrypt_keys_.data(), encrypt_wide_.data(), in, out, blocks);
 }
 
 void Idea::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
-  Blocks(decrypt_keys_.data(), in, out, blocks);
+  Blocks(decrypt_keys_.data(), decrypt_wide_.data(), in, out, blocks);
 }
 
 void Idea::ChainBlocks(
     detail::ModeRun mode, uint8_t* chain, const uint8_t* in, uint8_t* out, size_t count) const {
   const uint16_t* e = encrypt_keys_.data();
   const uint16_t* d = decrypt_keys_.data();
-  const BlockRun one{e};
+  const WideKey* ew = encrypt_wide_.data();
+  const WideKey* dw = decrypt_wide_.data();
+  const BlockRun one{ew};
   detail::RunMode<8>(
       mode, chain, in, out, count,
       detail::WordsThroughBytes<8, true>(
           [&one](const uint8_t* i, uint8_t* o, size_t) { one.operator()<1>(i, o); }),
-      [e](const uint8_t* i, uint8_t* o, size_t n) { Blocks(e, i, o, n); },
-      [d](const uint8_t* i, uint8_t* o, size_t n) { Blocks(d, i, o, n); });
+      [e, ew](const uint8_t* i, uint8_t* o, size_t n) { Blocks(e, ew, i, o, n); },
+      [d, dw](const uint8_t* i, uint8_t* o, size_t n) { Blocks(d, dw, i, o, n); });
 }
 
 }  // namespace varkesh

@@ -18,6 +18,15 @@ class Idea final : public CipherImpl<Idea, ids::kIdea, BlockCipher64> {
   static bool KnownAnswerTest();
   void Wipe() override;
 
+  static constexpr size_t kSubkeys = 52;  // 8 rounds of 6, and 4 for the output transformation
+
+  // A subkey as the scalar multiplication takes it: the factor with 0 written as 2^16, and the
+  // product of the word 0 (2^16) by it, 1 - subkey in 16 bits.
+  struct WideKey {
+    uint32_t factor;
+    uint32_t times_zero;
+  };
+
  protected:
   void ExpandKey(const uint8_t* key, uint32_t key_bits) override;
   void EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const override;
@@ -29,11 +38,11 @@ class Idea final : public CipherImpl<Idea, ids::kIdea, BlockCipher64> {
                    size_t count) const override;
 
  private:
-  static constexpr size_t kSubkeys = 52;  // 8 rounds of 6, and 4 for the output transformation
-
   // The decryption subkeys are inverted once here, so both directions cost the same.
   std::array<uint16_t, kSubkeys> encrypt_keys_;
   std::array<uint16_t, kSubkeys> decrypt_keys_;
+  std::array<WideKey, kSubkeys> encrypt_wide_;
+  std::array<WideKey, kSubkeys> decrypt_wide_;
 };
 
 namespace kernels {

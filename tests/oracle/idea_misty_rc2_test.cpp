@@ -101,7 +101,10 @@ TEST_P(OracleTest, RandomKeysAndBlocks) {
   for (const uint32_t bits : c.key_bits) {
     for (int trial = 0; trial < 16; ++trial) {
       const Bytes key = random_bytes(bits / 8);
-      const Bytes data = random_bytes(kBlocks * kBlock);
+      Bytes data = random_bytes(kBlocks * kBlock);
+      // Zero words too: IDEA's multiplication takes the word 0 as 2^16, a case of its own.
+      for (size_t i = 0; i < kBlocks; i += 3) data[8 * i] = data[8 * i + 1] = 0;
+      for (size_t i = 1; i < kBlocks; i += 3) data[8 * i + 6] = data[8 * i + 7] = 0;
       SCOPED_TRACE(testing::Message() << c.name << " key bits " << bits << " trial " << trial);
       cipher->Init(key.data(), bits);
 
