@@ -12,14 +12,32 @@ affected by it.
 """
 import argparse
 import json
+import re
 import statistics
 import subprocess
 import sys
 from pathlib import Path
 
 
+def row_filter(binary, regex):
+    """The benchmark filter for the rows whose names match regex (searched in Python, so that
+    anchors such as `$` refer to the row name, not to the contender after it), case aside."""
+    listed = subprocess.run([binary, "--benchmark_list_tests"], capture_output=True, text=True,
+                            check=True).stdout.split()
+    rows = sorted({name.rsplit("/", 1)[0] for name in listed})
+    chosen = [row for row in rows if re.search(regex, row, re.IGNORECASE)]
+    if not chosen:
+        sys.exit(f"no row matches {regex!r}; the rows are:\n  " + "\n  ".join(rows))
+    return "^(" + "|".join(escape(row) for row in chosen) + ")/"
+
+
+def escape(text):
+    """text as a literal in the benchmark library's regular expressions."""
+    return "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in text)
+
+
 def run(binary, regex, rounds, min_time):
-    cmd = [binary, "--benchmark_format=json", f"--benchmark_filter={regex}",
+    cmd = [binary, "--benchmark_format=json", f"--benchmark_filter={row_filter(binary, regex)}",
            f"--benchmark_repetitions={rounds}", "--benchmark_enable_random_interleaving=true",
            f"--benchmark_min_time={min_time}", "--benchmark_report_aggregates_only=false"]
     out = subprocess.run(cmd, capture_output=True, text=True, check=True).stdout
@@ -29,7 +47,8 @@ def run(binary, regex, rounds, min_time):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("binary", nargs="?", default="build/release/bin/varkesh_bench")
-    parser.add_argument("--filter", default=".", help="regular expression over row names")
+    parser.add_argument("--filter", default=".",
+                        help="regular expression searched in the row names, case aside")
     parser.add_argument("--rounds", type=int, default=7, help="interleaved rounds per contender")
     parser.add_argument("--min-time", default="0.05", help="seconds per contender and round")
     parser.add_argument("--all", action="store_true", help="also list every peer's figure")
