@@ -37,17 +37,23 @@ void Sha512Base::Compress(const uint8_t* blocks, size_t count) {
     for (int i = 0; i < 8; ++i) v[i] = state_[i];
     uint64_t bc = v[1] ^ v[2];
     Unroll(
-        [&](auto step) __attribute__((always_inline)) {
-          constexpr size_t t = step;
-          if constexpr (t < 16) {
-            w[t] = LoadBe64(blocks + 8 * t);
-          } else {
-            w[t % 16] +=
-                SmallSigma1(w[(t - 2) % 16]) + w[(t - 7) % 16] + SmallSigma0(w[(t - 15) % 16]);
-          }
-          Step<t>(v, bc, tables::SHA512_K[t] + w[t % 16]);
+        [&](auto t) __attribute__((always_inline)) {
+          w[t] = LoadBe64(blocks + 8 * t);
+          Step<t>(v, bc, tables::SHA512_K[t] + w[t]);
         },
-        std::make_index_sequence<80>{});
+        std::make_index_sequence<16>{});
+    // The other 64 steps as a loop of 16 (register roles repeat every 8 steps, schedule slots
+    // every 16): written out whole, they no longer fit the processor's cache of decoded
+    // instructions.
+#pragma GCC unroll 1
+    for (size_t first = 16; first < 80; first += 16) {
+      Unroll(
+          [&](auto t) __attribute__((always_inline)) {
+            w[t] += SmallSigma1(w[(t + 14) % 16]) + w[(t + 9) % 16] + SmallSigma0(w[(t + 1) % 16]);
+            Step<t>(v, bc, tables::SHA512_K[first + t] + w[t]);
+          },
+          std::make_index_sequence<16>{});
+    }
     for (int i = 0; i < 8; ++i) state_[i] += v[i];
   }
   detail::SecureWipeObject(w);
