@@ -29,25 +29,6 @@ using tables::CAST_S6;
 using tables::CAST_S7;
 using tables::CAST_S8;
 
-// The three round functions; a is the most significant byte of I.
-inline uint32_t F1(uint32_t d, uint32_t km, uint32_t kr) {
-  const uint32_t i = Rotl32(km + d, kr);
-  return ((CAST_S1[i >> 24] ^ CAST_S2[(i >> 16) & 0xFF]) - CAST_S3[(i >> 8) & 0xFF]) +
-         CAST_S4[i & 0xFF];
-}
-
-inline uint32_t F2(uint32_t d, uint32_t km, uint32_t kr) {
-  const uint32_t i = Rotl32(km ^ d, kr);
-  return ((CAST_S1[i >> 24] - CAST_S2[(i >> 16) & 0xFF]) + CAST_S3[(i >> 8) & 0xFF]) ^
-         CAST_S4[i & 0xFF];
-}
-
-inline uint32_t F3(uint32_t d, uint32_t km, uint32_t kr) {
-  const uint32_t i = Rotl32(km - d, kr);
-  return ((CAST_S1[i >> 24] + CAST_S2[(i >> 16) & 0xFF]) ^ CAST_S3[(i >> 8) & 0xFF]) -
-         CAST_S4[i & 0xFF];
-}
-
 // The key schedule works on two 16-byte registers x and z held as big-endian words; byte k of a
 // register is byte k mod 4 of word k / 4, counted from the most significant.
 inline uint32_t Byte(const uint32_t (&reg)[4], int k) {
@@ -107,42 +88,17 @@ void Subkeys(const uint32_t (&reg)[4], const int (&bytes)[4][5], uint32_t* out) 
   }
 }
 
-// Round i (0-based) uses F1, F2, F3 by i mod 3. The rounds update l and r in turn, so the
-// halves never swap; decryption runs the rounds backwards, and both end with the output (r, l).
-// N blocks go side by side.
-template <size_t N, size_t kRounds, bool kDecrypt>
-inline void Blocks(const uint32_t* km, const uint32_t* kr, const uint8_t* in, uint8_t* out) {
-  uint32_t l[N], r[N];
-  for (size_t b = 0; b < N; ++b) l[b] = LoadBe32(in + 8 * b), r[b] = LoadBe32(in + 8 * b + 4);
-  detail::Unroll(
-      [&](auto step) {
-        constexpr size_t kRound = kDecrypt ? kRounds - 1 - step : step;
-        uint32_t(&target)[N] = step % 2 == 0 ? l : r;
-        const uint32_t(&source)[N] = step % 2 == 0 ? r : l;
-        for (size_t b = 0; b < N; ++b) {
-          if constexpr (kRound % 3 == 0) {
-            target[b] ^= F1(source[b], km[kRound], kr[kRound]);
-          } else if constexpr (kRound % 3 == 1) {
-            target[b] ^= F2(source[b], km[kRound], kr[kRound]);
-          } else {
-            target[b] ^= F3(source[b], km[kRound], kr[kRound]);
-          }
-        }
-      },
-      std::make_index_sequence<kRounds>());
-  for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, r[b]), StoreBe32(out + 8 * b + 4, l[b]);
-}
-
-// One block alone is a chain of rounds, each waiting on the last, so its round is arranged for
-// latency: I is also rotated 16 bits further, to c, d, a, b, so that each index is the top or the
-// low byte of one of the two, one instruction away; and the combining operations are regrouped
+// target ^ F(d) with the round function F1, F2 or F3 (kType 0, 1, 2); a is the most significant
+// byte of I. A lone block is a chain of rounds, each waiting on the last, so the round is arranged
+// for latency: I is also rotated 16 bits further, to c, d, a, b, so that each index is the top or
+// the low byte of one of the two, one instruction away; and the combining operations are regrouped
 // where modular addition allows: F1 as (S1 ^ S2) + (S4 - S3), F2 as (S1 + (S3 - S2)) ^ (S4 ^
 // target). F3 keeps its order.
 template <size_t kType>
-[[gnu::always_inline]] inline uint32_t LoneRound(uint32_t target,
-                                                 uint32_t d,
-                                                 uint32_t km,
-                                                 uint32_t kr) {
+[[gnu::always_inline]] inline uint32_t Round(uint32_t target,
+                                             uint32_t d,
+                                             uint32_t km,
+                                             uint32_t kr) {
   using detail::KeepApart;
   const uint32_t x = kType == 0 ? km + d : kType == 1 ? (km ^ d) : km - d;
   const uint32_t i = Rotl32(x, kr);
@@ -157,18 +113,23 @@ template <size_t kType>
     return target ^ (((s1 + s2) ^ s3) - s4);
 }
 
-template <size_t kRounds, bool kDecrypt>
-inline void LoneBlock(const uint32_t* km, const uint32_t* kr, const uint8_t* in, uint8_t* out) {
-  uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+// Round i (0-based) uses F1, F2, F3 by i mod 3. The rounds update l and r in turn, so the
+// halves never swap; decryption runs the rounds backwards, and both end with the output (r, l).
+// N blocks go side by side.
+template <size_t N, size_t kRounds, bool kDecrypt>
+inline void Blocks(const uint32_t* km, const uint32_t* kr, const uint8_t* in, uint8_t* out) {
+  uint32_t l[N], r[N];
+  for (size_t b = 0; b < N; ++b) l[b] = LoadBe32(in + 8 * b), r[b] = LoadBe32(in + 8 * b + 4);
   detail::Unroll(
       [&](auto step) {
         constexpr size_t kRound = kDecrypt ? kRounds - 1 - step : step;
-        uint32_t& target = step % 2 == 0 ? l : r;
-        const uint32_t source = step % 2 == 0 ? r : l;
-        target = LoneRound<kRound % 3>(target, source, km[kRound], kr[kRound]);
+        uint32_t(&target)[N] = step % 2 == 0 ? l : r;
+        const uint32_t(&source)[N] = step % 2 == 0 ? r : l;
+        for (size_t b = 0; b < N; ++b)
+          target[b] = Round<kRound % 3>(target[b], source[b], km[kRound], kr[kRound]);
       },
       std::make_index_sequence<kRounds>());
-  StoreBe32(out, r), StoreBe32(out + 4, l);
+  for (size_t b = 0; b < N; ++b) StoreBe32(out + 8 * b, r[b]), StoreBe32(out + 8 * b + 4, l[b]);
 }
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -285,10 +246,6 @@ struct BlockRun {
 
   template <size_t N>
   void operator()(const uint8_t* in, uint8_t* out) const {
-    if constexpr (N == 1) {
-      LoneBlock<kRounds, kDecrypt>(km, kr, in, out);
-      return;
-    }
 #if VARKESH_CAST128_FOUR_REGISTERS
     if constexpr (N == 4 || N == 8) {
       RegisterBlocks<N, kRounds, kDecrypt>(km, kr, in, out);

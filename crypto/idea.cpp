@@ -1,6 +1,6 @@
 // IDEA: 64-bit blocks as four big-endian 16-bit words, 128-bit keys (a shorter key is padded
 // with zero bytes), 8 rounds and an output transformation. No tables and no branches on data:
-// the multiplication selects its result arithmetically, so timing does not depend on key or
+// the multiplication handles the word 0 arithmetically, so timing does not depend on key or
 // data.
 #include "crypto/idea.h"
 
